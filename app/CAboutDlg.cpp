@@ -1,0 +1,22 @@
+#include "app/CAboutDlg.h"
+
+#include <QPushButton>
+
+namespace {
+constexpr int kOkId = 1;
+}
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+{
+    const DialogTemplate& tmpl = AboutDialogTemplate();
+    ApplyDialogFrame(this, tmpl);
+    setWindowFlag(Qt::WindowMinimizeButtonHint, false);
+    setWindowFlag(Qt::WindowStaysOnTopHint, parent && parent->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    const QIcon icon(QStringLiteral(":/res/quillora.xpm"));
+    setWindowIcon(icon);
+    m_controls = BuildControls(this, tmpl, nullptr, icon);
+    auto* ok = static_cast<QPushButton*>(GetDlgItem(kOkId));
+    ok->setDefault(true);
+    ok->setFocus(Qt::OtherFocusReason);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}

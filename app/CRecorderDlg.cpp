@@ -1,0 +1,194 @@
+#include "app/CRecorderDlg.h"
+
+#include "app/CAboutDlg.h"
+#include "playback/MediaError.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+constexpr int kEditStartId = 1002;
+constexpr int kEditEndId = 1003;
+constexpr int kExitButtonId = 1028;
+constexpr int kAboutButtonId = 1036;
+}
+
+CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
+    : QDialog(parent),
+      m_recorder(services.makeRecorderBackend()),
+      m_hIcon(QStringLiteral(":/res/quillora.xpm")),
+      m_player(services.makePlayerEngine()),
+      m_services(services),
+      m_appTitle(ApplicationTitle(services.executablePath))
+{
+    const DialogTemplate& tmpl = MainDialogTemplate();
+    ApplyDialogFrame(this, tmpl);
+    m_controls = BuildControls(this, tmpl, &m_player, m_hIcon);
+    m_editMediaPath = static_cast<QLineEdit*>(GetDlgItem(1001));
+    m_listPausePoints = static_cast<QListWidget*>(GetDlgItem(1007));
+    // Both Exit and About carry the default style; the first one in the
+    // table is the dialog's default button, as with the classic dialog rule.
+    static_cast<QPushButton*>(GetDlgItem(kExitButtonId))->setDefault(true);
+
+    for (unsigned id = 0; id < m_timers.size(); ++id) {
+        m_timers[id].setTimerType(Qt::PreciseTimer);
+        connect(&m_timers[id], &QTimer::timeout, this, [this, id] { OnTimer(id); });
+    }
+    GetDlgItem(kEditStartId)->installEventFilter(this);
+    GetDlgItem(kEditEndId)->installEventFilter(this);
+    ConnectCommands();
+}
+
+CRecorderDlg::~CRecorderDlg()
+{
+    for (QTimer& timer : m_timers)
+        timer.stop();
+    // The controls outlive this object's members: nothing they send while
+    // they are torn down may reach the handlers.
+    for (QWidget* control : m_controls.inOrder) {
+        control->removeEventFilter(this);
+        disconnect(control, nullptr, this, nullptr);
+    }
+}
+
+void CRecorderDlg::ConnectButton(int id, void (CRecorderDlg::*handler)())
+{
+    auto* button = static_cast<QAbstractButton*>(GetDlgItem(id));
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+}
+
+void CRecorderDlg::ConnectCommands()
+{
+    ConnectButton(kExitButtonId, &CRecorderDlg::OnExit);
+    ConnectButton(kAboutButtonId, &CRecorderDlg::OnAbout);
+    ConnectPlaybackCommands();
+    ConnectPausePointCommands();
+    ConnectRecordingCommands();
+}
+
+bool CRecorderDlg::OnInitDialog()
+{
+    m_initialised = true;
+    DoDataExchange(false);
+    // X11 and Wayland window managers own the window menu, so there is no
+    // system menu to append the About item to; the About button serves.
+    setWindowIcon(m_hIcon);
+    if (!LoadSettings()) {
+        m_segStart = 0.0;
+        m_segEnd = 0.0;
+        m_segNudge = 0.5;
+        m_pauseNudge = 0.5;
+        m_markLag = 0.33;
+        m_mediaPath = "D:\\AllMediaFile.mp3";
+        EnablePlaybackControls(false);
+        SetPauseFilePath("D:\\AllMediaFile1.txt");
+        m_lastPauseIndex = -1;
+        m_pausePointsModified = false;
+    }
+    m_editMediaPath->setText(QString::fromStdString(m_mediaPath));
+    DoDataExchange(false);
+    GetDlgItem(kEditStartId)->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void CRecorderDlg::showEvent(QShowEvent* event)
+{
+    if (!m_initialised)
+        OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+void CRecorderDlg::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CRecorderDlg::OnExit()
+{
+    for (unsigned id = 0; id < m_timers.size(); ++id)
+        KillTimer(id);
+    if (m_services.quitApplication)
+        m_services.quitApplication(0);
+}
+
+void CRecorderDlg::closeEvent(QCloseEvent* event)
+{
+    RunCommand([this] { OnClose(); });
+    QDialog::closeEvent(event);
+}
+
+void CRecorderDlg::OnClose()
+{
+    m_player.Stop();
+    SaveSettings();
+    SavePausePointsIfModified();
+}
+
+bool CRecorderDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == GetDlgItem(kEditStartId))
+            RunCommand([this] { OnKillFocusStart(); });
+        else if (watched == GetDlgItem(kEditEndId))
+            RunCommand([this] { OnKillFocusEnd(); });
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+unsigned CRecorderDlg::SetTimer(unsigned id, int periodMs)
+{
+    if (id >= m_timers.size())
+        return 0;
+    m_timers[id].start(periodMs);
+    return id;
+}
+
+void CRecorderDlg::KillTimer(unsigned id)
+{
+    if (id < m_timers.size())
+        m_timers[id].stop();
+}
+
+bool CRecorderDlg::IsTimerRunning(unsigned id) const
+{
+    return id < m_timers.size() && m_timers[id].isActive();
+}
+
+bool CRecorderDlg::IsChecked(int id) const
+{
+    const auto* box = static_cast<const QCheckBox*>(GetDlgItem(id));
+    return box && box->isChecked();
+}
+
+void CRecorderDlg::RunCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const MediaError& error) {
+        ReportUnguardedFailure(error.what());
+    }
+}
+
+void CRecorderDlg::ReportUnguardedFailure(const std::string& what)
+{
+    Ask("The media player reported an error: " + what, m_appTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+}
+
+BoxAnswer CRecorderDlg::Ask(const std::string& text, const std::string& caption, BoxButtons buttons, BoxIcon icon)
+{
+    return m_services.prompts->ShowMessage(this, MessageBoxRequest{text, caption, buttons, icon});
+}
+
+void CRecorderDlg::SetPauseFilePath(const std::string& path)
+{
+    // Callers hand over paths that fit; the copy is bounded all the same.
+    const std::size_t length = std::min(path.size(), kPathBufferSize - 1);
+    path.copy(m_pauseFilePath, length);
+    m_pauseFilePath[length] = '\0';
+}

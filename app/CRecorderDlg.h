@@ -1,0 +1,141 @@
+#pragma once
+
+#include "app/DialogBuilder.h"
+#include "app/DialogServices.h"
+#include "app/IUserPrompts.h"
+#include "playback/CMediaplayer1.h"
+#include "recording/CMP3Enc.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <string>
+
+class QLineEdit;
+class QListWidget;
+
+// Identifiers of the dialog's three 100 ms timers.
+inline constexpr unsigned kRecordTimer = 0;
+inline constexpr unsigned kSegmentTimer = 1;
+inline constexpr unsigned kPausePointTimer = 2;
+inline constexpr int kTimerPeriodMs = 100;
+
+inline constexpr int kMaxPausePoints = 300;
+inline constexpr std::size_t kPathBufferSize = 252;  // 251 characters and the zero
+
+// The main window: all state of a running Quillora and every command.
+class CRecorderDlg : public QDialog {
+public:
+    explicit CRecorderDlg(const DialogServices& services, QWidget* parent = nullptr);
+    ~CRecorderDlg() override;
+
+    // Runs once before the window is first shown (exec() calls it).
+    bool OnInitDialog();
+    // Moves members to controls (save = false) or controls to members
+    // (save = true). A rejected number shows the standard message and stops
+    // the exchange; the result says whether it ran through.
+    bool DoDataExchange(bool save);
+    bool UpdateData(bool save) { return DoDataExchange(save); }
+
+    // The control with that identifier, or nullptr.
+    QWidget* GetDlgItem(int id) const { return m_controls.item(id); }
+
+    // Timers: starting a running one restarts it; the id is returned.
+    unsigned SetTimer(unsigned id, int periodMs);
+    void KillTimer(unsigned id);
+    bool IsTimerRunning(unsigned id) const;
+
+    void EnablePlaybackControls(bool enable);
+
+    // Application shell
+    void OnAbout();
+    void OnExit();
+    void OnClose();
+    bool LoadSettings();
+    bool SaveSettings();
+
+    // Playback
+    void OnOpenMedia();
+    void OnPlay();
+    void OnPause();
+    void OnStop();
+    void OnRepeat();
+    void OnSetStart();
+    void OnSetEnd();
+    void OnStartEarlier();
+    void OnStartLater();
+    void OnEndEarlier();
+    void OnEndLater();
+    void OnKillFocusStart();
+    void OnKillFocusEnd();
+    void OnTimer(unsigned id);
+
+    // Pause points
+    void OnAddPausePoint();
+    void OnDeletePausePoint();
+    void OnPausePointEarlier();
+    void OnPausePointLater();
+    void OnPlayPausePoint();
+    void OnNextPausePoint();
+    void OnSavePausePoints();
+    void LoadPausePoints(const std::string& mediaPath);
+    void SavePausePointsIfModified();
+
+    // Recording
+    void OnChooseOutputFile();
+    void OnRecord();
+    void OnPauseRecord();
+    void OnStopRecord();
+    void RefreshRecordingDisplay();
+
+    // State, named as the rest of the program knows it.
+    CMP3Enc m_recorder;
+    QIcon m_hIcon;
+    QLineEdit* m_editMediaPath = nullptr;
+    QListWidget* m_listPausePoints = nullptr;
+    double m_editStart = 0.0;
+    double m_editEnd = 0.0;
+    double m_segStart = 0.0;
+    double m_segEnd = 0.0;
+    std::array<double, kMaxPausePoints> m_pausePoints{};
+    char m_pauseFilePath[kPathBufferSize] = {};
+    int m_lastPauseIndex = -1;
+    bool m_pausePointsModified = false;
+    std::string m_mediaPath;
+    CMediaplayer1 m_player;
+    unsigned m_segmentTimerId = 0;
+    double m_markLag = 0.0;
+    double m_pauseNudge = 0.0;
+    double m_segNudge = 0.0;
+    std::string m_recordPath;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // A command's boundary: a player failure that escapes the command ends
+    // it there and is reported, instead of reaching Qt's event loop.
+    void RunCommand(const std::function<void()>& command);
+    void ReportUnguardedFailure(const std::string& what);
+    void ConnectButton(int id, void (CRecorderDlg::*handler)());
+    void ConnectCommands();
+    void ConnectPlaybackCommands();
+    void ConnectPausePointCommands();
+    void ConnectRecordingCommands();
+    BoxAnswer Ask(const std::string& text, const std::string& caption, BoxButtons buttons, BoxIcon icon);
+    void SetPauseFilePath(const std::string& path);
+    bool IsChecked(int id) const;
+
+    DialogServices m_services;
+    std::string m_appTitle;
+    BuiltControls m_controls;
+    std::array<QTimer, 3> m_timers;
+    bool m_initialised = false;
+    bool m_tickFailureShown = false;
+
+    friend class DialogTestAccess;
+};

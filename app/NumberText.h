@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Locale-free number text: always "." as the decimal separator.
+
+// The shortest "%.15g" text of a value, as the edits show it.
+std::string FormatShown(double value);
+// "%f": six decimals, as the files and the pause-point rows use.
+std::string FormatFixed6(double value);
+// The whole text as a decimal number (surrounding blanks allowed), or
+// nothing when any of it is not part of the number.
+std::optional<double> ParseWholeNumber(std::string_view text);
+// The longest decimal prefix after leading white space (sign, digits,
+// fraction, exponent), 0.0 when there is none. No hex, infinity or NaN.
+double ReadLeadingNumber(std::string_view text);

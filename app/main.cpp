@@ -1,0 +1,14 @@
+#include "app/CRecorderApp.h"
+
+#include <QApplication>
+#include <clocale>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    // QApplication sets the process locale from the environment; numbers in
+    // files and edits use ".", and libmpv refuses to start otherwise.
+    std::setlocale(LC_NUMERIC, "C");
+    theApp.InitInstance(application);
+    return theApp.ExitInstance();
+}

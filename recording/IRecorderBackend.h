@@ -1,0 +1,23 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+// What CMP3Enc delegates to: the capture and encoding machinery. All calls
+// come from the GUI thread; the getters are called every 100 ms and must be
+// cheap. The destructor finishes a running recording as StopRec would.
+class IRecorderBackend {
+public:
+    virtual ~IRecorderBackend() = default;
+
+    virtual void SetFileName(const std::string& path) = 0;
+    virtual bool StartRec() = 0;
+    virtual void PauseRec() = 0;
+    virtual void StopRec() = 0;
+    virtual int GetFileSize() = 0;
+    virtual int GetRSec() = 0;
+};
+
+// The backend the program uses: live capture from the sound server's
+// default input, encoded to MP3.
+std::unique_ptr<IRecorderBackend> MakeDefaultRecorderBackend();

@@ -1,0 +1,59 @@
+#include "FakePlayerEngine.h"
+
+#include "app/NumberText.h"
+#include "playback/MediaError.h"
+
+#include <algorithm>
+
+void FakePlayerEngine::record(const std::string& call, const std::string& operation)
+{
+    calls.push_back(call);
+    const auto it = m_failures.find(operation);
+    if (it != m_failures.end() && it->second != 0)
+        throw MediaError(it->second, operation + " failed", this);
+}
+
+void FakePlayerEngine::SetMediaFile(const std::string& path)
+{
+    record("SetMediaFile " + path, "SetMediaFile");
+    mediaFile = path;
+    position = 0.0;
+    playing = false;
+}
+
+double FakePlayerEngine::GetPosition()
+{
+    record("GetPosition", "GetPosition");
+    return position;
+}
+
+void FakePlayerEngine::SetPosition(double seconds)
+{
+    record("SetPosition " + FormatShown(seconds), "SetPosition");
+    position = seconds;
+}
+
+void FakePlayerEngine::Play()
+{
+    record("Play", "Play");
+    playing = true;
+}
+
+void FakePlayerEngine::Pause()
+{
+    record("Pause", "Pause");
+    playing = false;
+}
+
+void FakePlayerEngine::Stop()
+{
+    record("Stop", "Stop");
+    playing = false;
+}
+
+void FakePlayerEngine::failOn(const std::string& operation, std::uint32_t code) { m_failures[operation] = code; }
+
+int FakePlayerEngine::count(const std::string& call) const
+{
+    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+}

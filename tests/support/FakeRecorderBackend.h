@@ -1,0 +1,31 @@
+#pragma once
+
+#include "recording/IRecorderBackend.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// What the fake recorder was asked, and what its getters answer; shared
+// with the test because the engine owns the backend.
+struct FakeRecorderLog {
+    std::vector<std::string> calls;  // "SetFileName path", "StartRec", ...
+    int fileSize = 0;
+    int seconds = 0;
+    bool startResult = true;
+};
+
+class FakeRecorderBackend : public IRecorderBackend {
+public:
+    explicit FakeRecorderBackend(std::shared_ptr<FakeRecorderLog> log) : m_log(std::move(log)) {}
+
+    void SetFileName(const std::string& path) override { m_log->calls.push_back("SetFileName " + path); }
+    bool StartRec() override;
+    void PauseRec() override { m_log->calls.push_back("PauseRec"); }
+    void StopRec() override { m_log->calls.push_back("StopRec"); }
+    int GetFileSize() override;
+    int GetRSec() override;
+
+private:
+    std::shared_ptr<FakeRecorderLog> m_log;
+};
