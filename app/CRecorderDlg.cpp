@@ -37,7 +37,7 @@ CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
 
     for (unsigned id = 0; id < m_timers.size(); ++id) {
         m_timers[id].setTimerType(Qt::PreciseTimer);
-        connect(&m_timers[id], &QTimer::timeout, this, [this, id] { OnTimer(id); });
+        connect(&m_timers[id], &QTimer::timeout, this, [this, id] { DeliverTimer(id); });
     }
     GetDlgItem(kEditStartId)->installEventFilter(this);
     GetDlgItem(kEditEndId)->installEventFilter(this);

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+class MediaError;
 class QLineEdit;
 class QListWidget;
 
@@ -116,7 +117,25 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // What a timer tick runs: OnTimer, with a player failure reported once
+    // while it repeats on every tick rather than once per tick.
+    void DeliverTimer(unsigned id);
+
 private:
+    enum class MediaGuard { Reporting, Quiet, Silent };
+    // Runs player steps so that a failure skips the rest and is handled as
+    // the variant says; `icon` is that of the "Error Media Types" notice.
+    void RunGuarded(MediaGuard variant, BoxIcon icon, const std::function<void()>& steps);
+    void ReportMediaException(const MediaError& error);
+    void SegmentWatch();
+    void PausePointWatch();
+    int SelectedPausePoint() const;
+    void SelectPausePoint(int row);
+    void MovePausePoint(int direction);
+    // Writes the pause points to their file; on failure tells the user and
+    // keeps them marked as modified.
+    bool WritePausePointFile();
+
     // A command's boundary: a player failure that escapes the command ends
     // it there and is reported, instead of reaching Qt's event loop.
     void RunCommand(const std::function<void()>& command);
@@ -135,7 +154,7 @@ private:
     BuiltControls m_controls;
     std::array<QTimer, 3> m_timers;
     bool m_initialised = false;
-    bool m_tickFailureShown = false;
+    std::array<bool, 3> m_tickFailureShown{};
 
     friend class DialogTestAccess;
 };

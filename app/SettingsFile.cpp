@@ -1,0 +1,42 @@
+#include "app/SettingsFile.h"
+
+#include "app/NumberText.h"
+#include "app/TextFile.h"
+
+namespace {
+constexpr std::size_t kNumberLineLimit = 80;
+}
+
+std::string SettingsPathFor(const std::string& executablePath)
+{
+    if (executablePath.size() < 3 || executablePath.size() >= kModulePathLimit)
+        return std::string();
+    std::string path = executablePath.substr(0, executablePath.size() - 3) + "ini";
+    return path == executablePath ? std::string() : path;
+}
+
+std::optional<Settings> ParseSettings(std::string_view bytes)
+{
+    TextLineReader reader(bytes);
+    Settings settings;
+    for (double* value : {&settings.segStart, &settings.segEnd, &settings.segNudge, &settings.pauseNudge,
+                          &settings.markLag}) {
+        const std::optional<std::string> line = reader.ReadLine(kNumberLineLimit);
+        if (!line)
+            return std::nullopt;
+        *value = ReadLeadingNumber(*line);
+    }
+    std::optional<std::string> path = reader.ReadLine(kModulePathLimit);
+    if (!path)
+        return std::nullopt;
+    settings.mediaPath = std::move(*path);
+    return settings;
+}
+
+std::string FormatSettings(const Settings& settings)
+{
+    std::string text;
+    for (double value : {settings.segStart, settings.segEnd, settings.segNudge, settings.pauseNudge, settings.markLag})
+        text += FormatFixed6(value) + "\n";
+    return ToWindowsText(text) + settings.mediaPath;
+}

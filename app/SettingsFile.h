@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The working state kept between runs, six lines beside the executable.
+struct Settings {
+    double segStart = 0.0;
+    double segEnd = 0.0;
+    double segNudge = 0.0;
+    double pauseNudge = 0.0;
+    double markLag = 0.0;
+    std::string mediaPath;
+};
+
+// The executable's path fits a 250-byte buffer (249 characters).
+inline constexpr std::size_t kModulePathLimit = 250;
+
+// The executable's path with its last three characters replaced by "ini".
+// "" when there is no safe settings path: an executable path too long to
+// fetch whole, too short to replace, or one that would name the executable
+// itself.
+std::string SettingsPathFor(const std::string& executablePath);
+
+// Nothing when the data ends before the sixth line starts.
+std::optional<Settings> ParseSettings(std::string_view bytes);
+// Five "%f" lines with CR LF, then the media path without a line break.
+std::string FormatSettings(const Settings& settings);

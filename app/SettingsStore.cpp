@@ -1,0 +1,48 @@
+#include "app/CRecorderDlg.h"
+
+#include "app/SettingsFile.h"
+#include "app/TextFile.h"
+#include "playback/MediaError.h"
+
+#include <QLineEdit>
+
+bool CRecorderDlg::LoadSettings()
+{
+    const std::optional<std::string> bytes = ReadFileBytes(SettingsPathFor(m_services.executablePath));
+    const std::optional<Settings> settings = bytes ? ParseSettings(*bytes) : std::nullopt;
+    if (!settings)
+        return false;
+    m_segStart = settings->segStart;
+    m_segEnd = settings->segEnd;
+    m_segNudge = settings->segNudge;
+    m_pauseNudge = settings->pauseNudge;
+    m_markLag = settings->markLag;
+    m_mediaPath = settings->mediaPath;
+
+    m_editMediaPath->setText(QString::fromStdString(m_mediaPath));
+    try {
+        m_player.SetMediaFile(m_mediaPath);
+        m_player.Stop();
+    } catch (const MediaError& error) {
+        // The last media file may have moved since; the rest of the state
+        // is restored all the same, so nothing the user marked is lost.
+        ReportUnguardedFailure(error.what());
+    }
+    m_editStart = m_segStart;
+    m_editEnd = m_segEnd;
+    EnablePlaybackControls(true);
+    DoDataExchange(false);
+    LoadPausePoints(m_mediaPath);
+    return true;
+}
+
+bool CRecorderDlg::SaveSettings()
+{
+    const std::string path = SettingsPathFor(m_services.executablePath);
+    if (path.empty())
+        return true;
+    DoDataExchange(true);
+    // A settings file that cannot be written is passed over in silence.
+    WriteFileBytes(path, FormatSettings(Settings{m_segStart, m_segEnd, m_segNudge, m_pauseNudge, m_markLag, m_mediaPath}));
+    return true;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The program's files are Windows text files: CR LF on disk, read back with
+// CR LF (or a bare LF) as one line feed, whatever the platform.
+class TextLineReader {
+public:
+    explicit TextLineReader(std::string_view bytes);
+
+    // Like a C line read with a buffer of `limit` bytes: at most limit - 1
+    // characters, ending after the line feed when it fits; nothing at the
+    // end of the data.
+    std::optional<std::string> ReadLine(std::size_t limit);
+
+private:
+    std::string m_text;
+    std::size_t m_pos = 0;
+};
+
+// The bytes to store for `text`: every line feed written as CR LF.
+std::string ToWindowsText(std::string_view text);
+
+// Reads a whole file; nothing when it cannot be opened or read.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+// Replaces the file's contents with `bytes`; false when it cannot be
+// created or written, in which case an existing file keeps its contents.
+bool WriteFileBytes(const std::string& path, std::string_view bytes);

@@ -1,0 +1,33 @@
+#include "pausepoints/PausePointFile.h"
+
+#include "app/NumberText.h"
+#include "app/TextFile.h"
+
+std::string PausePointPathFor(const std::string& mediaPath)
+{
+    if (mediaPath.size() < 3)
+        return std::string();
+    return mediaPath.substr(0, mediaPath.size() - 3) + "txt";
+}
+
+std::vector<PausePointPiece> ParsePausePoints(std::string_view bytes, std::size_t capacity)
+{
+    std::vector<PausePointPiece> pieces;
+    TextLineReader reader(bytes);
+    while (pieces.size() < capacity) {
+        std::optional<std::string> piece = reader.ReadLine(kPausePieceLimit);
+        if (!piece)
+            break;
+        const double value = ReadLeadingNumber(*piece);
+        pieces.push_back({std::move(*piece), value});
+    }
+    return pieces;
+}
+
+std::string FormatPausePoints(const double* entries, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += FormatFixed6(entries[i]) + "\n";
+    return ToWindowsText(text);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One piece read from a pause-point file: the text as read (a row of the
+// list) and the value it gives.
+struct PausePointPiece {
+    std::string text;
+    double value;
+};
+
+inline constexpr std::size_t kPausePieceLimit = 80;  // bytes of a line read, zero included
+
+// The pause-point file of a media file: the media path with its last three
+// characters replaced by "txt". A path too short for that has no file ("").
+std::string PausePointPathFor(const std::string& mediaPath);
+
+// At most `capacity` pieces, one per line read of at most 79 characters.
+std::vector<PausePointPiece> ParsePausePoints(std::string_view bytes, std::size_t capacity);
+
+// "%f" and CR LF per entry, nothing else.
+std::string FormatPausePoints(const double* entries, int count);

@@ -1,0 +1,57 @@
+#include "app/CRecorderDlg.h"
+
+#include "playback/MediaError.h"
+
+void CRecorderDlg::DeliverTimer(unsigned id)
+{
+    try {
+        OnTimer(id);
+        m_tickFailureShown[id] = false;
+    } catch (const MediaError& error) {
+        // The next tick tries again; the user hears of it once per run of
+        // failing ticks, not ten times a second.
+        if (!m_tickFailureShown[id]) {
+            m_tickFailureShown[id] = true;
+            ReportUnguardedFailure(error.what());
+        }
+    }
+}
+
+void CRecorderDlg::OnTimer(unsigned id)
+{
+    RefreshRecordingDisplay();
+    if (id == kSegmentTimer)
+        SegmentWatch();
+    else if (id == kPausePointTimer)
+        PausePointWatch();
+}
+
+void CRecorderDlg::SegmentWatch()
+{
+    const double p = m_player.GetPosition();
+    if (!(p >= m_segEnd))  // not a number counts as below
+        return;
+    if (IsChecked(1025)) {
+        m_player.SetPosition(m_segStart);
+        return;
+    }
+    KillTimer(m_segmentTimerId);
+    m_player.Stop();
+}
+
+void CRecorderDlg::PausePointWatch()
+{
+    const int k = SelectedPausePoint();
+    // With rows but none selected there is no section to watch.
+    if (k == m_lastPauseIndex || k < 0)
+        return;
+    const double p = m_player.GetPosition();
+    if (!(p >= m_pausePoints[k + 1]))
+        return;
+    if (IsChecked(1025)) {
+        m_player.SetPosition(m_pausePoints[k]);
+        return;
+    }
+    KillTimer(kPausePointTimer);
+    m_player.Stop();
+}

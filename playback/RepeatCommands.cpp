@@ -1,0 +1,173 @@
+#include "app/CRecorderDlg.h"
+
+#include "playback/MediaError.h"
+#include "playback/MediaExceptionReport.h"
+
+void CRecorderDlg::ConnectPlaybackCommands()
+{
+    ConnectButton(1009, &CRecorderDlg::OnOpenMedia);
+    ConnectButton(1010, &CRecorderDlg::OnPlay);
+    ConnectButton(1026, &CRecorderDlg::OnPlay);
+    ConnectButton(1011, &CRecorderDlg::OnPause);
+    ConnectButton(1038, &CRecorderDlg::OnStop);
+    ConnectButton(1012, &CRecorderDlg::OnRepeat);
+    ConnectButton(1023, &CRecorderDlg::OnSetStart);
+    ConnectButton(1024, &CRecorderDlg::OnSetEnd);
+    ConnectButton(1019, &CRecorderDlg::OnStartEarlier);
+    ConnectButton(1020, &CRecorderDlg::OnStartLater);
+    ConnectButton(1021, &CRecorderDlg::OnEndEarlier);
+    ConnectButton(1022, &CRecorderDlg::OnEndLater);
+}
+
+void CRecorderDlg::RunGuarded(MediaGuard variant, BoxIcon icon, const std::function<void()>& steps)
+{
+    try {
+        steps();
+    } catch (const MediaError& error) {
+        switch (variant) {
+        case MediaGuard::Reporting:
+            ReportMediaException(error);
+            Ask("Error Media Types", "Ravelle", BoxButtons::Ok, icon);
+            EnablePlaybackControls(false);
+            break;
+        case MediaGuard::Quiet:
+            KillTimer(m_segmentTimerId);
+            Ask("Error Media Types", "Ravelle", BoxButtons::Ok, icon);
+            EnablePlaybackControls(false);
+            break;
+        case MediaGuard::Silent:
+            break;
+        }
+    }
+}
+
+void CRecorderDlg::ReportMediaException(const MediaError& error)
+{
+    Ask(FormatMediaException(error), "Exception", BoxButtons::Ok, BoxIcon::Exclamation);
+}
+
+void CRecorderDlg::OnPlay()
+{
+    RunGuarded(MediaGuard::Reporting, BoxIcon::Error, [this] {
+        KillTimer(kSegmentTimer);
+        KillTimer(kPausePointTimer);
+        m_player.SetMediaFile(m_mediaPath);
+        m_segStart = m_segEnd;
+        m_player.SetPosition(m_segStart);
+        m_player.Play();
+        m_editStart = m_segStart;
+        DoDataExchange(false);
+    });
+}
+
+void CRecorderDlg::OnPause()
+{
+    RunGuarded(MediaGuard::Reporting, BoxIcon::Information, [this] {
+        m_player.Pause();
+        const double p = m_player.GetPosition();
+        m_segEnd = p;
+        m_editStart = m_segStart;
+        m_editEnd = p;
+        DoDataExchange(false);
+    });
+}
+
+void CRecorderDlg::OnStop()
+{
+    RunGuarded(MediaGuard::Reporting, BoxIcon::Information, [this] {
+        m_player.Stop();
+        const double p = m_player.GetPosition();
+        m_segEnd = p;
+        m_editStart = m_segStart;
+        m_editEnd = p;
+        DoDataExchange(false);
+    });
+}
+
+void CRecorderDlg::OnRepeat()
+{
+    RunGuarded(MediaGuard::Quiet, BoxIcon::Question, [this] {
+        KillTimer(kPausePointTimer);
+        m_segmentTimerId = SetTimer(kSegmentTimer, kTimerPeriodMs);
+        m_player.SetPosition(m_segStart);
+        m_player.Play();
+    });
+}
+
+void CRecorderDlg::OnSetStart()
+{
+    RunGuarded(MediaGuard::Silent, BoxIcon::None, [this] {
+        const double p = m_player.GetPosition();
+        m_segStart = p;
+        m_editStart = p;
+        m_editEnd = m_segEnd;
+        DoDataExchange(false);
+    });
+}
+
+void CRecorderDlg::OnSetEnd()
+{
+    RunGuarded(MediaGuard::Silent, BoxIcon::None, [this] {
+        const double p = m_player.GetPosition();
+        m_segEnd = p;
+        m_editStart = m_segStart;
+        m_editEnd = p;
+        DoDataExchange(false);
+    });
+}
+
+// The nudges move A or B by the step; a push moves the other end by one
+// step too, not onto the moved one.
+void CRecorderDlg::OnStartEarlier()
+{
+    DoDataExchange(true);
+    m_segStart -= m_segNudge;
+    m_editStart = m_segStart;
+    DoDataExchange(false);
+}
+
+void CRecorderDlg::OnStartLater()
+{
+    DoDataExchange(true);
+    const double t = m_segStart + m_segNudge;
+    if (t > m_segEnd) {
+        m_segEnd += m_segNudge;
+        m_editEnd = m_segEnd;
+    }
+    m_segStart = t;
+    m_editStart = m_segStart;
+    DoDataExchange(false);
+}
+
+void CRecorderDlg::OnEndEarlier()
+{
+    DoDataExchange(true);
+    const double t = m_segEnd - m_segNudge;
+    if (t < m_segStart) {
+        m_segStart -= m_segNudge;
+        m_editStart = m_segStart;
+    }
+    m_segEnd = t;
+    m_editEnd = m_segEnd;
+    DoDataExchange(false);
+}
+
+void CRecorderDlg::OnEndLater()
+{
+    DoDataExchange(true);
+    m_segEnd += m_segNudge;
+    m_editEnd = m_segEnd;
+    DoDataExchange(false);
+}
+
+void CRecorderDlg::OnKillFocusStart()
+{
+    DoDataExchange(true);
+    m_segStart = m_editStart;
+}
+
+void CRecorderDlg::OnKillFocusEnd()
+{
+    DoDataExchange(true);
+    m_segEnd = m_editEnd;
+}

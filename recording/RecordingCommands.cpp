@@ -1,0 +1,85 @@
+#include "app/CRecorderDlg.h"
+
+#include "recording/DisplayFormat.h"
+
+#include <QLabel>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace {
+constexpr int kTimeStaticId = 1029;
+constexpr int kSizeStaticId = 1030;
+constexpr int kChooseButtonId = 1032;
+// The chosen name's limit, as the classic save dialog's 260-byte buffer.
+constexpr std::size_t kChosenPathLimit = 259;
+
+bool fileExists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+}
+
+void CRecorderDlg::ConnectRecordingCommands()
+{
+    ConnectButton(kChooseButtonId, &CRecorderDlg::OnChooseOutputFile);
+    ConnectButton(1033, &CRecorderDlg::OnRecord);
+    ConnectButton(1034, &CRecorderDlg::OnPauseRecord);
+    ConnectButton(1035, &CRecorderDlg::OnStopRecord);
+}
+
+void CRecorderDlg::OnChooseOutputFile()
+{
+    const std::optional<std::string> chosen = m_services.prompts->AskSaveFile(this, SaveFileRequest{true, true});
+    if (!chosen || chosen->empty())
+        return;
+    if (chosen->size() > kChosenPathLimit) {
+        Ask("The path of this file is too long (at most " + std::to_string(kChosenPathLimit)
+                + " characters):\n" + *chosen,
+            m_appTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+        return;
+    }
+    const std::string path = *chosen + ".mp3";
+    // The dialog asked about the name as chosen, not about the name with
+    // ".mp3": an existing recording under the final name is not replaced
+    // without asking.
+    if (fileExists(path)
+        && Ask(path + " already exists.\nDo you want to replace it?", m_appTitle, BoxButtons::YesNo,
+               BoxIcon::Exclamation) != BoxAnswer::Yes)
+        return;
+    m_recordPath = path;
+    DoDataExchange(false);
+}
+
+void CRecorderDlg::OnRecord()
+{
+    DoDataExchange(true);
+    if (m_recordPath.empty()) {
+        Ask("Please Input Save File Name!", m_appTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+        return;
+    }
+    std::vector<char> buffer(m_recordPath.begin(), m_recordPath.end());
+    buffer.push_back('\0');
+    m_recorder.SetFileName(buffer.data());
+    m_recordPath = buffer.data();
+    m_recorder.StartRec();
+    SetTimer(kRecordTimer, kTimerPeriodMs);
+    GetDlgItem(kChooseButtonId)->setEnabled(false);
+}
+
+void CRecorderDlg::OnPauseRecord() { m_recorder.PauseRec(); }
+
+void CRecorderDlg::OnStopRecord()
+{
+    m_recorder.StopRec();
+    GetDlgItem(kChooseButtonId)->setEnabled(true);
+}
+
+void CRecorderDlg::RefreshRecordingDisplay()
+{
+    const int size = m_recorder.GetFileSize();
+    static_cast<QLabel*>(GetDlgItem(kSizeStaticId))->setText(QString::fromStdString(FormatFileSize(size)));
+    const int seconds = m_recorder.GetRSec();
+    static_cast<QLabel*>(GetDlgItem(kTimeStaticId))->setText(QString::fromStdString(FormatDuration(seconds)));
+}
