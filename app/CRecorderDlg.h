@@ -42,6 +42,7 @@ public:
 
     // The control with that identifier, or nullptr.
     QWidget* GetDlgItem(int id) const { return m_controls.item(id); }
+    const std::vector<QWidget*>& ControlsInCreationOrder() const { return m_controls.inOrder; }
 
     // Timers: starting a running one restarts it; the id is returned.
     unsigned SetTimer(unsigned id, int periodMs);
@@ -155,6 +156,4 @@ private:
     std::array<QTimer, 3> m_timers;
     bool m_initialised = false;
     std::array<bool, 3> m_tickFailureShown{};
-
-    friend class DialogTestAccess;
 };

@@ -1,0 +1,132 @@
+// The six-line settings file: its bytes, its path, and a restart.
+#include "DialogHarness.h"
+#include "app/SettingsFile.h"
+#include "app/TextFile.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+namespace {
+void writeFile(const std::string& path, const std::string& bytes) { QVERIFY(WriteFileBytes(path, bytes)); }
+std::string readFile(const std::string& path) { return ReadFileBytes(path).value_or("<missing>"); }
+QString text(CRecorderDlg& d, int id) { return static_cast<QLineEdit*>(d.GetDlgItem(id))->text(); }
+}
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pathReplacesTheLastThreeCharacters()
+    {
+        QCOMPARE(SettingsPathFor("C:\\Tools\\rec.exe"), std::string("C:\\Tools\\rec.ini"));
+        QCOMPARE(SettingsPathFor("/opt/q/quillora"), std::string("/opt/q/quillini"));
+        QCOMPARE(SettingsPathFor("ab"), std::string());
+        // Never the executable itself, never a cut path.
+        QCOMPARE(SettingsPathFor("/usr/bin/mini"), std::string());
+        QCOMPARE(SettingsPathFor("/" + std::string(249, 'x')), std::string());
+        QCOMPARE(SettingsPathFor(std::string(249, 'x')).size(), std::size_t(249));
+    }
+
+    void fileIsSixWindowsLinesWithTheLastUnterminated()
+    {
+        const Settings s{0.0, 0.0, 0.5, 0.5, 0.33, "C:\\Music\\l1.mp3"};
+        QCOMPARE(FormatSettings(s), std::string("0.000000\r\n0.000000\r\n0.500000\r\n0.500000\r\n0.330000\r\nC:\\Music\\l1.mp3"));
+        const std::optional<Settings> back = ParseSettings(FormatSettings({12.5, -3.25, 1.0, 2.0, 0.123456, "/m/a b.mp3"}));
+        QVERIFY(back);
+        QCOMPARE(back->segStart, 12.5);
+        QCOMPARE(back->segEnd, -3.25);
+        QCOMPARE(back->markLag, 0.123456);
+        QCOMPARE(back->mediaPath, std::string("/m/a b.mp3"));
+        // Bare line feeds read the same.
+        QCOMPARE(ParseSettings("1\n2\n3\n4\n5\n/x.mp3")->segNudge, 3.0);
+    }
+
+    void shortOrOddFilesAreReadAsTheClassicReaderWould()
+    {
+        QVERIFY(!ParseSettings("1\r\n2\r\n3\r\n4\r\n5\r\n"));
+        QVERIFY(!ParseSettings(""));
+        const std::optional<Settings> junk = ParseSettings("abc\r\ninf\r\n0x10\r\n-1\r\n12abc\r\np");
+        QVERIFY(junk);
+        QCOMPARE(junk->segStart, 0.0);
+        QCOMPARE(junk->segEnd, 0.0);
+        QCOMPARE(junk->segNudge, 0.0);
+        QCOMPARE(junk->pauseNudge, -1.0);
+        QCOMPARE(junk->markLag, 12.0);
+        const std::optional<Settings> longPath = ParseSettings("1\n2\n3\n4\n5\n" + std::string(300, 'p'));
+        QCOMPARE(longPath->mediaPath, std::string(249, 'p'));
+    }
+
+    void closeWritesAndTheNextStartRestores()
+    {
+        DialogHarness first;
+        const std::string media = first.path("lesson.mp3");
+        writeFile(first.path("lesson.txt"), "1.500000\r\n4.000000\r\n");
+        {
+            CRecorderDlg& d = *first.dialog;
+            d.m_mediaPath = media;
+            d.m_segStart = 2.25;
+            d.m_segEnd = 4.5;
+            static_cast<QLineEdit*>(d.GetDlgItem(1004))->setText("0.75");  // the exchange takes it
+            d.show();
+            QVERIFY(d.close());
+        }
+        const std::string settingsPath = first.path("quillini");
+        QCOMPARE(readFile(settingsPath),
+                 "2.250000\r\n4.500000\r\n0.750000\r\n0.500000\r\n0.330000\r\n" + media);
+
+        // The same folder, a second run.
+        DialogServices services = first.services;
+        ScriptedPrompts prompts;
+        services.prompts = &prompts;
+        CRecorderDlg second(services);
+        second.OnInitDialog();
+        auto& player = static_cast<FakePlayerEngine&>(second.m_player.engine());
+        QCOMPARE(player.calls, (std::vector<std::string>{"SetMediaFile " + media, "Stop"}));
+        QCOMPARE(text(second, 1001), QString::fromStdString(media));
+        QCOMPARE(text(second, 1002), QStringLiteral("2.25"));
+        QCOMPARE(text(second, 1003), QStringLiteral("4.5"));
+        QCOMPARE(second.m_segNudge, 0.75);
+        QCOMPARE(second.m_listPausePoints->count(), 2);
+        QCOMPARE(second.m_listPausePoints->selectedItems().value(0), second.m_listPausePoints->item(0));
+        QCOMPARE(second.m_pausePoints[1], 4.0);
+        QVERIFY(second.GetDlgItem(1010)->isEnabled());
+    }
+
+    void fiveLineFileCountsAsNone()
+    {
+        DialogHarness h(std::string(), false);
+        writeFile(h.path("quillini"), "1\r\n2\r\n3\r\n4\r\n5\r\n");
+        h.dialog->OnInitDialog();
+        QCOMPARE(text(*h.dialog, 1001), QStringLiteral("D:\\AllMediaFile.mp3"));
+        QCOMPARE(h.dialog->m_segStart, 0.0);
+        QCOMPARE(h.dialog->m_segNudge, 0.5);
+        QVERIFY(!h.dialog->GetDlgItem(1010)->isEnabled());
+    }
+
+    void missingMediaFileStillRestoresTheRest()
+    {
+        DialogHarness h(std::string(), false);
+        const std::string media = h.path("gone.mp3");
+        writeFile(h.path("quillini"), "1\n2\n0.5\n0.5\n0.33\n" + media);
+        writeFile(h.path("gone.txt"), "1.0\n");
+        h.player().failOn("SetMediaFile", 0xFFFFFFEDu);
+        h.dialog->OnInitDialog();
+        QCOMPARE(h.prompts.messages.size(), std::size_t(1));
+        QCOMPARE(h.dialog->m_segEnd, 2.0);
+        QCOMPARE(h.dialog->m_lastPauseIndex, 0);
+        QCOMPARE(std::string(h.dialog->m_pauseFilePath), h.path("gone.txt"));
+    }
+
+    void unwritableSettingsFolderIsPassedOverInSilence()
+    {
+        DialogHarness h("no/such/dir/quillora");
+        h.dialog->show();
+        QVERIFY(h.dialog->close());
+        QVERIFY(h.prompts.messages.empty());
+        QVERIFY(!QFile::exists(QString::fromStdString(h.path("no"))));
+    }
+};
+
+QTEST_MAIN(SettingsTest)
+#include "test_settings.moc"
