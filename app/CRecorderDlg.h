@@ -73,6 +73,9 @@ public:
     void OnKillFocusStart();
     void OnKillFocusEnd();
     void OnTimer(unsigned id);
+    // What a timer tick runs: OnTimer, with a player failure reported once
+    // while it repeats on every tick rather than once per tick.
+    void DeliverTimer(unsigned id);
 
     // Pause points
     void OnAddPausePoint();
@@ -117,10 +120,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-    // What a timer tick runs: OnTimer, with a player failure reported once
-    // while it repeats on every tick rather than once per tick.
-    void DeliverTimer(unsigned id);
 
 private:
     enum class MediaGuard { Reporting, Quiet, Silent };

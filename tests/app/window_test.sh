@@ -16,7 +16,7 @@ export HOME=$work QT_QPA_PLATFORM=xcb
 
 "$work/quillora" &
 pid=$!
-wid=$(timeout 30 xdotool search --sync --name '^Quillora$' | head -n 1)
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Quillora$' | head -n 1)
 [ -n "$wid" ] || { echo "no window titled Quillora"; kill "$pid"; exit 1; }
 sleep 1
 shot="$outdir/window.png"
@@ -32,7 +32,7 @@ colours=$(convert "$shot" -format '%k' info:)
 [ "$colours" -gt 8 ] || { echo "screenshot has only $colours colours"; kill "$pid"; exit 1; }
 
 xdotool windowfocus --sync "$wid"
-xdotool key --window "$wid" Escape
+xdotool key Escape
 for _ in $(seq 1 50); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
