@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The real program end to end under a headless X server: start without
+# settings, open a generated file through the file dialog, mark A and B while
+# it plays, close through the close box, find the settings file beside the
+# executable, start again and find the same media path shown.
+# Usage: program_test.sh PROGRAM CLOSE_TOOL MAKE_WAV OUTDIR
+set -euo pipefail
+program=$1 close_tool=$2 make_wav=$3 outdir=$4
+if [ -z "${QUILLORA_IN_XVFB:-}" ]; then
+  QUILLORA_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pid=""
+cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+cp "$program" "$work/quillora"
+export HOME=$work QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
+"$make_wav" "$work/lesson.wav" 30
+media="$work/lesson.wav"
+
+start_program() {
+  (cd "$work" && exec ./quillora) &
+  pid=$!
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Quillora$' | head -n 1)
+  [ -n "$wid" ] || fail "no window titled Quillora"
+  sleep 0.5
+  read -r wx wy < <(xdotool getwindowgeometry "$wid" | awk -F'[ ,]+' '/Position/ {print $3, $4}')
+}
+
+# Clicks the middle of a control given by its rectangle in dialog units.
+click_control() {
+  local x=$(( wx + ($1 * 6 + $3 * 3) / 4 )) y=$(( wy + ($2 * 13 + $4 * 13 / 2) / 8 ))
+  xdotool mousemove --sync "$x" "$y" click 1
+}
+
+# The text of an edit, copied out through the clipboard.
+edit_text() {
+  click_control "$@"
+  xdotool key ctrl+a ctrl+c
+  sleep 0.3
+  xclip -o -selection clipboard 2>/dev/null || true
+}
+
+wait_for_exit() {
+  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+  wait "$pid" || fail "the program ended with an error"
+  pid=""
+}
+
+start_program
+[ ! -e "$work/quillini" ] || fail "a settings file before the first close"
+[ "$(edit_text 283 22 158 14)" = 'D:\AllMediaFile.mp3' ] || fail "edit 1001 does not show the default path"
+
+click_control 281 46 48 14            # Open
+sleep 1.5                             # the file dialog, its name field focused
+xdotool key ctrl+a
+xdotool type --delay 5 "$media"
+xdotool key Return
+sleep 2                               # loads and plays
+click_control 282 176 71 14           # mark A
+sleep 1.5
+click_control 375 176 65 14           # mark B
+sleep 0.5
+a=$(edit_text 290 195 59 16)
+b=$(edit_text 382 195 56 16)
+import -window root "$outdir/program.png"
+echo "screenshot: $outdir/program.png (A = $a, B = $b)"
+[ "$(edit_text 283 22 158 14)" = "$media" ] || fail "edit 1001 does not show the opened file"
+awk -v a="$a" -v b="$b" 'BEGIN { exit !(a > 0 && b > a) }' || fail "A ($a) and B ($b) not taken from the playing position"
+
+"$close_tool" "$wid"
+wait_for_exit
+[ -f "$work/quillini" ] || fail "closing did not write the settings file"
+[ "$(tr -cd '\n' < "$work/quillini" | wc -c)" -eq 5 ] || fail "the settings file is not six lines"
+[ "$(tail -n 1 "$work/quillini")" = "$media" ] || fail "line 6 is not the media path"
+grep -q $'\r$' <(head -n 1 "$work/quillini") || fail "line breaks are not CR LF"
+
+start_program
+[ "$(edit_text 283 22 158 14)" = "$media" ] || fail "the restart does not show the last media path"
+[ "$(edit_text 290 195 59 16)" = "$a" ] || fail "the restart does not show A"
+xdotool key Escape
+wait_for_exit
+echo "program test passed"
