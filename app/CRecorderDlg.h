@@ -127,6 +127,8 @@ private:
     // the variant says; `icon` is that of the "Error Media Types" notice.
     void RunGuarded(MediaGuard variant, BoxIcon icon, const std::function<void()>& steps);
     void ReportMediaException(const MediaError& error);
+    // B := the position; both edits show A and B.
+    void TakePositionAsEnd();
     void SegmentWatch();
     void PausePointWatch();
     int SelectedPausePoint() const;

@@ -60,15 +60,20 @@ void CRecorderDlg::OnPlay()
     });
 }
 
+void CRecorderDlg::TakePositionAsEnd()
+{
+    const double p = m_player.GetPosition();
+    m_segEnd = p;
+    m_editStart = m_segStart;
+    m_editEnd = p;
+    DoDataExchange(false);
+}
+
 void CRecorderDlg::OnPause()
 {
     RunGuarded(MediaGuard::Reporting, BoxIcon::Information, [this] {
         m_player.Pause();
-        const double p = m_player.GetPosition();
-        m_segEnd = p;
-        m_editStart = m_segStart;
-        m_editEnd = p;
-        DoDataExchange(false);
+        TakePositionAsEnd();
     });
 }
 
@@ -76,11 +81,7 @@ void CRecorderDlg::OnStop()
 {
     RunGuarded(MediaGuard::Reporting, BoxIcon::Information, [this] {
         m_player.Stop();
-        const double p = m_player.GetPosition();
-        m_segEnd = p;
-        m_editStart = m_segStart;
-        m_editEnd = p;
-        DoDataExchange(false);
+        TakePositionAsEnd();
     });
 }
 
@@ -107,13 +108,7 @@ void CRecorderDlg::OnSetStart()
 
 void CRecorderDlg::OnSetEnd()
 {
-    RunGuarded(MediaGuard::Silent, BoxIcon::None, [this] {
-        const double p = m_player.GetPosition();
-        m_segEnd = p;
-        m_editStart = m_segStart;
-        m_editEnd = p;
-        DoDataExchange(false);
-    });
+    RunGuarded(MediaGuard::Silent, BoxIcon::None, [this] { TakePositionAsEnd(); });
 }
 
 // The nudges move A or B by the step; a push moves the other end by one
