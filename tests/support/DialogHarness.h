@@ -6,6 +6,7 @@
 #include "app/CRecorderDlg.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // A main dialog on fakes, with its executable placed in a fresh temporary
@@ -13,11 +14,16 @@
 struct DialogHarness {
     DialogHarness() : DialogHarness(std::string()) {}
     // `exeName` names the pretended executable inside the folder.
-    explicit DialogHarness(const std::string& exeName, bool initialise = true)
+    // Real engines may stand in for the fakes; player() and recorder then
+    // do not apply.
+    explicit DialogHarness(const std::string& exeName, bool initialise = true,
+                           std::function<std::unique_ptr<IPlayerEngine>()> makePlayer = {},
+                           std::function<std::unique_ptr<IRecorderBackend>()> makeRecorder = {})
     {
-        services.makePlayerEngine = [] { return std::make_unique<FakePlayerEngine>(); };
+        services.makePlayerEngine = makePlayer ? makePlayer : [] { return std::make_unique<FakePlayerEngine>(); };
         auto log = recorder;
-        services.makeRecorderBackend = [log] { return std::make_unique<FakeRecorderBackend>(log); };
+        services.makeRecorderBackend = makeRecorder ? makeRecorder
+                                                    : [log] { return std::make_unique<FakeRecorderBackend>(log); };
         services.prompts = &prompts;
         services.executablePath = dir.filePath(QString::fromStdString(exeName.empty() ? "quillora" : exeName)).toStdString();
         services.quitApplication = [this](int code) { quitCodes.push_back(code); };
