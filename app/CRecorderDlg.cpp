@@ -31,9 +31,10 @@ CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
     m_controls = BuildControls(this, tmpl, &m_player, m_hIcon);
     m_editMediaPath = static_cast<QLineEdit*>(GetDlgItem(1001));
     m_listPausePoints = static_cast<QListWidget*>(GetDlgItem(1007));
-    // Both Exit and About carry the default style; the first one in the
-    // table is the dialog's default button, as with the classic dialog rule.
-    static_cast<QPushButton*>(GetDlgItem(kExitButtonId))->setDefault(true);
+    // Both Exit and About carry the default style; as with the classic
+    // dialog manager the last of them in the table, About, is the default,
+    // so Enter in an edit opens the about box rather than ending the program.
+    static_cast<QPushButton*>(GetDlgItem(kAboutButtonId))->setDefault(true);
 
     for (unsigned id = 0; id < m_timers.size(); ++id) {
         m_timers[id].setTimerType(Qt::PreciseTimer);

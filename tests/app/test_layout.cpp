@@ -82,7 +82,8 @@ private slots:
         QVERIFY(infinitely && !infinitely->isChecked());
         for (int id : {1029, 1030})
             QCOMPARE(static_cast<QLabel*>(h.dialog->GetDlgItem(id))->frameShadow(), QFrame::Sunken);
-        QVERIFY(static_cast<QPushButton*>(h.dialog->GetDlgItem(1028))->isDefault());
+        QVERIFY(static_cast<QPushButton*>(h.dialog->GetDlgItem(1036))->isDefault());
+        QVERIFY(!static_cast<QPushButton*>(h.dialog->GetDlgItem(1028))->isDefault());
     }
 
     void tabVisitsVisibleEnabledControlsInTableOrder()
