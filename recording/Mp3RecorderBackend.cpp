@@ -23,7 +23,7 @@ bool Mp3RecorderBackend::StartRec()
     reapEndedTake();
     if (m_worker.joinable()) {
         // Record pressed again on the running take: carry on, never restart.
-        if (m_nextPath == m_takePath) {
+        if (m_nextPath == m_takePath && !m_ended.load()) {
             m_paused.store(false);
             return true;
         }
