@@ -5,7 +5,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 
 // A synthetic capture source: a sine tone, either paced in real time or
@@ -49,13 +48,4 @@ private:
     std::int64_t m_openedAt = 0;       // m_delivered when last opened
     std::int64_t m_idleAfter = -1;     // m_delivered at the last empty read
     std::chrono::steady_clock::time_point m_start;
-};
-
-// Owns a SineCaptureSource on behalf of an engine while the test keeps a
-// pointer to steer it.
-struct SineHandle {
-    std::unique_ptr<SineCaptureSource> owned;
-    SineCaptureSource* source;
-    explicit SineHandle(SineOptions options)
-        : owned(std::make_unique<SineCaptureSource>(options)), source(owned.get()) {}
 };
