@@ -10,10 +10,10 @@ PulseCaptureSource::~PulseCaptureSource() { close(); }
 bool PulseCaptureSource::open(CaptureFormat& format)
 {
     close();
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = static_cast<uint32_t>(format.sampleRate);
-    spec.channels = static_cast<uint8_t>(format.channels);
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = PA_SAMPLE_S16LE;
+    sampleFormat.rate = static_cast<uint32_t>(format.sampleRate);
+    sampleFormat.channels = static_cast<uint8_t>(format.channels);
 
     // Without an explicit fragment size the server may deliver record data in
     // chunks of seconds; 50 ms keeps the file close behind the microphone.
@@ -22,10 +22,10 @@ bool PulseCaptureSource::open(CaptureFormat& format)
     attr.tlength = static_cast<uint32_t>(-1);
     attr.prebuf = static_cast<uint32_t>(-1);
     attr.minreq = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(50 * 1000, &spec));
+    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(50 * 1000, &sampleFormat));
 
     int error = 0;
-    m_stream = pa_simple_new(nullptr, "Quillora", PA_STREAM_RECORD, nullptr, "Voice recording", &spec, nullptr,
+    m_stream = pa_simple_new(nullptr, "Quillora", PA_STREAM_RECORD, nullptr, "Voice recording", &sampleFormat, nullptr,
                              &attr, &error);
     if (!m_stream) {
         std::fprintf(stderr, "quillora: cannot open the sound input: %s\n", pa_strerror(error));
