@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -53,6 +55,8 @@ bool PulseTestServer::start(int timeoutMs)
     env.remove("PULSE_SERVER");
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    // A test that crashes must not leave its server running.
+    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.start("pulseaudio", {"--daemonize=no", "--exit-idle-time=-1", "-n", "--use-pid-file=no", "-L",
                                    "module-native-protocol-unix socket=" + socket + " auth-anonymous=1", "-L",
                                    "module-null-sink sink_name=null", "-L",
