@@ -1,0 +1,53 @@
+// CPU share of one core while the default recorder captures live audio from
+// a private PulseAudio test server (sine source), measured with getrusage
+// over the whole process: worker thread, libpulse's thread and encoder.
+#include "recording/CMP3Enc.h"
+#include "support/PulseTestServer.h"
+
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/resource.h>
+#include <thread>
+
+namespace {
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+}
+
+int main(int argc, char** argv)
+{
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
+    PulseTestServer server;
+    if (!server.start()) {
+        std::fprintf(stderr, "cannot start the PulseAudio test server:\n%s\n", qPrintable(server.log()));
+        return 1;
+    }
+    QTemporaryDir dir;
+    std::string path = dir.filePath("capture.mp3").toStdString();
+    CMP3Enc engine;
+    engine.SetFileName(path.data());
+
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = cpuSeconds();
+    if (!engine.StartRec()) {
+        std::fprintf(stderr, "StartRec failed\n");
+        return 1;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    engine.StopRec();
+    const double cpu = cpuSeconds() - cpuStart;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    std::printf("live capture: %.1f s wall, %d s recorded, %d bytes\n", wall, engine.GetRSec(), engine.GetFileSize());
+    std::printf("CPU: %.3f s = %.2f %% of one core\n", cpu, 100.0 * cpu / wall);
+    return 0;
+}

@@ -1,0 +1,293 @@
+// The recorder engine's commands against a synthetic source, fed in
+// measured portions so the recorded length does not depend on timing.
+#include "RecorderFixture.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+bool near(double value, double expected, double tolerance) { return std::abs(value - expected) <= tolerance; }
+}
+
+class TestRecorderEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void recordsToneWithPitchAndLength()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tone.mp3");
+        RecorderRig rig;
+        QCOMPARE(rig.engine->GetFileSize(), 0);
+        QCOMPARE(rig.engine->GetRSec(), 0);
+        rig.setFile(path);
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(3.0));
+        QCOMPARE(rig.engine->GetRSec(), 3);
+        rig.engine->StopRec();
+        QVERIFY(!rig.source->isOpen());
+
+        const auto audio = decodeMp3(path.toStdString());
+        QVERIFY(audio);
+        QCOMPARE(audio->channels, 1);
+        QVERIFY2(near(toneFrequency(*audio, 0.2, 2.8), 440, 5), qPrintable(QString::number(toneFrequency(*audio, 0.2, 2.8))));
+        QVERIFY2(near(audio->seconds(), 3.0, 0.1), qPrintable(QString::number(audio->seconds())));
+        // The getters keep their last values after the stop.
+        QCOMPARE(rig.engine->GetRSec(), 3);
+        QCOMPARE(qint64(rig.engine->GetFileSize()), fileSize(path));
+    }
+
+    void stereoSourceRecordsStereo()
+    {
+        QTemporaryDir dir;
+        SineOptions options = RecorderRig::gatedTone();
+        options.channels = 2;
+        RecorderRig rig(options);
+        rig.setFile(dir.filePath("stereo.mp3"));
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(2.0));
+        rig.engine->StopRec();
+        const auto audio = decodeMp3(dir.filePath("stereo.mp3").toStdString());
+        QVERIFY(audio);
+        QCOMPARE(audio->channels, 2);
+        QVERIFY(near(toneFrequency(*audio, 0.2, 1.8), 440, 5));
+        QCOMPARE(rig.engine->GetRSec(), 2);
+    }
+
+    void pausedAudioIsNeitherRecordedNorCounted()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("paused.mp3");
+        RecorderRig rig;
+        rig.setFile(path);
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(1.0));
+        rig.engine->PauseRec();
+        QVERIFY(rig.backend->IsPaused());
+        const int sizeAtPause = rig.engine->GetFileSize();
+        QVERIFY(rig.feed(1.0));  // offered while paused: dropped
+        QCOMPARE(rig.engine->GetRSec(), 1);
+        QCOMPARE(rig.engine->GetFileSize(), sizeAtPause);
+        rig.engine->PauseRec();
+        QVERIFY(!rig.backend->IsPaused());
+        QVERIFY(rig.feed(2.0));
+        rig.engine->StopRec();
+        QCOMPARE(rig.engine->GetRSec(), 3);
+        const auto audio = decodeMp3(path.toStdString());
+        QVERIFY(audio);
+        QVERIFY2(near(audio->seconds(), 3.0, 0.1), qPrintable(QString::number(audio->seconds())));
+    }
+
+    void secondStartWhileRecordingCarriesOn()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("twice.mp3");
+        RecorderRig rig;
+        rig.setFile(path);
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(1.0));
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(1.0));
+        rig.engine->StopRec();
+        QCOMPARE(rig.source->opens(), 1);
+        QCOMPARE(rig.engine->GetRSec(), 2);
+        const auto audio = decodeMp3(path.toStdString());
+        QVERIFY(audio);
+        QVERIFY2(near(audio->seconds(), 2.0, 0.1), qPrintable(QString::number(audio->seconds())));
+    }
+
+    void startWhilePausedResumes()
+    {
+        QTemporaryDir dir;
+        RecorderRig rig;
+        rig.setFile(dir.filePath("resume.mp3"));
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(1.0));
+        rig.engine->PauseRec();
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(!rig.backend->IsPaused());
+        QVERIFY(rig.feed(1.0));
+        QCOMPARE(rig.engine->GetRSec(), 2);
+        rig.engine->StopRec();
+        QCOMPARE(rig.source->opens(), 1);
+    }
+
+    void recordStopRecordKeepsBothTakes()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("takes.mp3");
+        RecorderRig rig;
+        rig.setFile(path);
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(1.0));
+        rig.engine->StopRec();
+        const qint64 firstTake = fileSize(path);
+        QCOMPARE(rig.engine->GetRSec(), 1);
+
+        QVERIFY(rig.engine->StartRec());
+        QCOMPARE(rig.engine->GetRSec(), 1);  // counts the earlier take
+        QVERIFY(rig.feed(2.0));
+        rig.engine->StopRec();
+        QCOMPARE(rig.engine->GetRSec(), 3);
+        QCOMPARE(qint64(rig.engine->GetFileSize()), fileSize(path));
+        QVERIFY(fileSize(path) > firstTake * 2);
+        const auto audio = decodeMp3(path.toStdString());
+        QVERIFY(audio);
+        QVERIFY2(audio->seconds() > 2.9 && audio->seconds() < 3.2, qPrintable(QString::number(audio->seconds())));
+        QVERIFY(near(toneFrequency(*audio, 1.3, 2.9), 440, 5));
+    }
+
+    void firstRecordingOfRunTruncates()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("old.mp3");
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(QByteArray(100000, 'x'));
+        }
+        RecorderRig rig;
+        rig.setFile(path);
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(1.0));
+        rig.engine->StopRec();
+        QVERIFY(fileSize(path) < 30000);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!file.read(16).contains('x'));
+    }
+
+    void otherPathEndsTakeAndStartsNewFile()
+    {
+        QTemporaryDir dir;
+        const QString first = dir.filePath("a.mp3"), second = dir.filePath("b.mp3");
+        RecorderRig rig;
+        rig.setFile(first);
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(1.0));
+        rig.setFile(second);
+        QVERIFY(rig.engine->StartRec());
+        QCOMPARE(rig.engine->GetRSec(), 0);
+        QVERIFY(rig.feed(2.0));
+        rig.engine->StopRec();
+        const auto a = decodeMp3(first.toStdString());
+        const auto b = decodeMp3(second.toStdString());
+        QVERIFY(a && b);
+        QVERIFY(near(a->seconds(), 1.0, 0.1));
+        QVERIFY(near(b->seconds(), 2.0, 0.1));
+        QCOMPARE(rig.engine->GetRSec(), 2);
+    }
+
+    void commandsWithoutStartAreHarmless()
+    {
+        QTemporaryDir dir;
+        RecorderRig rig;
+        rig.setFile(dir.filePath("never.mp3"));
+        rig.engine->StopRec();
+        rig.engine->PauseRec();
+        rig.engine->StopRec();
+        QVERIFY(!rig.backend->IsRecording());
+        QCOMPARE(rig.engine->GetFileSize(), 0);
+        QCOMPARE(rig.engine->GetRSec(), 0);
+        QVERIFY(!QFile::exists(dir.filePath("never.mp3")));
+        // A pause toggled while stopped must not leave the next take paused.
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(!rig.backend->IsPaused());
+    }
+
+    void startFailsCleanly_data()
+    {
+        QTest::addColumn<bool>("deviceMissing");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("unwritable path") << false << "no-such-dir/take.mp3";
+        QTest::newRow("empty name") << false << "";
+        QTest::newRow("no capture device") << true << "take.mp3";
+    }
+
+    void startFailsCleanly()
+    {
+        QFETCH(bool, deviceMissing);
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        SineOptions options = RecorderRig::gatedTone();
+        options.failOpen = deviceMissing;
+        RecorderRig rig(options);
+        rig.setFile(file.isEmpty() ? file : dir.filePath(file));
+        QVERIFY(!rig.engine->StartRec());
+        QVERIFY(!rig.backend->IsRecording());
+        QVERIFY(!rig.source->isOpen());
+        QVERIFY(!QFile::exists(dir.filePath("take.mp3")));
+        rig.engine->PauseRec();
+        rig.engine->StopRec();
+        QCOMPARE(rig.engine->GetFileSize(), 0);
+    }
+
+    void missingDeviceLeavesEarlierFileAlone()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("keep.mp3");
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(QByteArray(5000, 'k'));
+        }
+        SineOptions options = RecorderRig::gatedTone();
+        options.failOpen = true;
+        RecorderRig rig(options);
+        rig.setFile(path);
+        QVERIFY(!rig.engine->StartRec());
+        QCOMPARE(fileSize(path), qint64(5000));
+    }
+
+    void destructorFinishesFile_data()
+    {
+        QTest::addColumn<bool>("paused");
+        QTest::newRow("recording") << false;
+        QTest::newRow("paused") << true;
+    }
+
+    void destructorFinishesFile()
+    {
+        QFETCH(bool, paused);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("exit.mp3");
+        {
+            RecorderRig rig;
+            rig.setFile(path);
+            QVERIFY(rig.engine->StartRec());
+            QVERIFY(rig.feed(2.0));
+            if (paused) rig.engine->PauseRec();
+        }
+        const auto audio = decodeMp3(path.toStdString());
+        QVERIFY(audio);
+        QVERIFY2(near(audio->seconds(), 2.0, 0.1), qPrintable(QString::number(audio->seconds())));
+        // Flushed: the file ends on a whole frame (418 or 417 bytes each).
+        QVERIFY(fileSize(path) > 2 * 16000);
+    }
+
+    void sourceFailureEndsTakeAndKeepsFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("lost.mp3");
+        SineOptions options;
+        options.failAfterSeconds = 1.0;
+        RecorderRig rig(options);
+        rig.setFile(path);
+        QVERIFY(rig.engine->StartRec());
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.backend->IsRecording(), 5000);
+        QCOMPARE(rig.engine->GetRSec(), 1);
+        QCOMPARE(qint64(rig.engine->GetFileSize()), fileSize(path));
+        const auto audio = decodeMp3(path.toStdString());
+        QVERIFY(audio);
+        QVERIFY(near(audio->seconds(), 1.0, 0.1));
+        // Afterwards the engine acts as after a stop.
+        rig.engine->PauseRec();
+        QVERIFY(!rig.backend->IsPaused());
+        rig.engine->StopRec();
+        QCOMPARE(rig.engine->GetRSec(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecorderEngine)
+#include "tst_RecorderEngine.moc"

@@ -1,0 +1,95 @@
+// A recording survives the program being killed or hitting a file size
+// limit. Each case records in a child forked while this process is still
+// single-threaded; the child leaves with _exit so nothing of the test runs
+// twice.
+#include "RecorderFixture.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+// Exit codes of the file-size child: which expectation failed.
+enum ChildResult { Ok = 0, StartFailed = 10, StillRecording, NothingWritten, OverLimit, WrongAfterStop };
+
+[[noreturn]] void recordUntilFileSizeLimit(const QString& path, rlim_t limit)
+{
+    const rlimit fsize{limit, limit};
+    if (setrlimit(RLIMIT_FSIZE, &fsize) != 0) _exit(StartFailed);
+    RecorderRig rig{SineOptions{}};  // as fast as it is read
+    rig.setFile(path);
+    if (!rig.engine->StartRec()) _exit(StartFailed);
+    for (int i = 0; i < 500 && rig.backend->IsRecording(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (rig.backend->IsRecording()) _exit(StillRecording);
+    const int size = rig.engine->GetFileSize();
+    if (size <= 0) _exit(NothingWritten);
+    if (rlim_t(size) > limit) _exit(OverLimit);
+    rig.engine->PauseRec();
+    rig.engine->StopRec();
+    if (rig.engine->GetFileSize() != size || rig.backend->IsRecording()) _exit(WrongAfterStop);
+    rig.engine.reset();
+    _exit(Ok);
+}
+
+[[noreturn]] void recordInRealTime(const QString& path)
+{
+    SineOptions options;
+    options.realTime = true;
+    RecorderRig rig(options);
+    rig.setFile(path);
+    if (!rig.engine->StartRec()) _exit(StartFailed);
+    std::this_thread::sleep_for(std::chrono::seconds(30));
+    _exit(StillRecording);
+}
+}
+
+class TestRecorderResilience : public QObject {
+    Q_OBJECT
+private slots:
+    void killedProgramLeavesAllButTheLastSecond()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("killed.mp3");
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) recordInRealTime(path);
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        QCOMPARE(kill(child, SIGKILL), 0);
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL, "the child ended before it was killed");
+
+        const auto audio = decodeMp3(path.toStdString());
+        QVERIFY(audio);
+        QVERIFY2(audio->seconds() >= 1.9, qPrintable(QString::number(audio->seconds())));
+        QVERIFY(std::abs(toneFrequency(*audio, 0.2, audio->seconds() - 0.2) - 440) < 5);
+    }
+
+    void fileSizeLimitStopsCleanlyKeepingFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("limited.mp3");
+        const rlim_t limit = 100000;  // about 6 s at 128 kbit/s
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) recordUntilFileSizeLimit(path, limit);
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY2(WIFEXITED(status), qPrintable(QString("child died of signal %1").arg(WTERMSIG(status))));
+        QCOMPARE(WEXITSTATUS(status), int(Ok));
+
+        QVERIFY(fileSize(path) <= qint64(limit));
+        QVERIFY(fileSize(path) > qint64(limit) - 2000);
+        const auto audio = decodeMp3(path.toStdString());
+        QVERIFY(audio);
+        QVERIFY2(audio->seconds() > 5.5, qPrintable(QString::number(audio->seconds())));
+        QVERIFY(std::abs(toneFrequency(*audio, 0.2, 5.0) - 440) < 5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecorderResilience)
+#include "tst_RecorderResilience.moc"
