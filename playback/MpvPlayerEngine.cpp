@@ -1,0 +1,302 @@
+#include "playback/MpvPlayerEngine.h"
+
+#include "playback/MediaError.h"
+#include "playback/MpvProperties.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace {
+enum ObservedId : std::uint64_t { kObsTimePos = 1, kObsDuration, kObsPause, kObsEof, kObsSpeed, kObsVolume, kObsMute };
+
+[[noreturn]] void fail(int rc, const std::string& what)
+{
+    throw MediaError(static_cast<std::uint32_t>(rc), what + ": " + mpv_error_string(rc));
+}
+
+void check(int rc, const std::string& what)
+{
+    if (rc < 0)
+        fail(rc, what);
+}
+
+using Clock = std::chrono::steady_clock;
+
+double secondsLeft(Clock::time_point deadline)
+{
+    return std::max(0.0, std::chrono::duration<double>(deadline - Clock::now()).count());
+}
+}  // namespace
+
+MpvPlayerEngine::MpvPlayerEngine(MpvOptions options) : m_options(std::move(options)) {}
+
+MpvPlayerEngine::~MpvPlayerEngine()
+{
+    if (m_handle && m_onDestroying)
+        m_onDestroying();
+    m_handle.reset();  // the deleter clears the wakeup callback first
+}
+
+mpv_handle* MpvPlayerEngine::handle()
+{
+    if (m_handle)
+        return m_handle.get();
+    MpvHandle created = CreateMpvHandle(m_options);
+    mpv_handle* h = created.get();
+    check(mpv_observe_property(h, kObsTimePos, mpvprop::kTimePos, MPV_FORMAT_DOUBLE), "observe time-pos");
+    check(mpv_observe_property(h, kObsDuration, mpvprop::kDuration, MPV_FORMAT_DOUBLE), "observe duration");
+    check(mpv_observe_property(h, kObsPause, mpvprop::kPause, MPV_FORMAT_FLAG), "observe pause");
+    check(mpv_observe_property(h, kObsEof, mpvprop::kEofReached, MPV_FORMAT_FLAG), "observe eof-reached");
+    check(mpv_observe_property(h, kObsSpeed, mpvprop::kSpeed, MPV_FORMAT_DOUBLE), "observe speed");
+    check(mpv_observe_property(h, kObsVolume, mpvprop::kVolume, MPV_FORMAT_DOUBLE), "observe volume");
+    check(mpv_observe_property(h, kObsMute, mpvprop::kMute, MPV_FORMAT_FLAG), "observe mute");
+    m_handle = std::move(created);
+    mpv_set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
+    if (m_onCreated)
+        m_onCreated(h);
+    return h;
+}
+
+void MpvPlayerEngine::SetHandleHooks(std::function<void(mpv_handle*)> created, std::function<void()> destroying)
+{
+    m_onCreated = std::move(created);
+    m_onDestroying = std::move(destroying);
+    if (m_handle && m_onCreated)
+        m_onCreated(m_handle.get());
+}
+
+void MpvPlayerEngine::SetStatusListener(std::function<void(const PlayerStatus&)> listener)
+{
+    m_listener = std::move(listener);
+}
+
+// Runs on one of mpv's threads: it may only post.
+void MpvPlayerEngine::onWakeup(void* self)
+{
+    static_cast<MpvPlayerEngine*>(self)->postDrain();
+}
+
+void MpvPlayerEngine::postDrain()
+{
+    // One queued call at a time is enough: the drain empties the whole queue.
+    if (!m_drainPosted.exchange(true))
+        QMetaObject::invokeMethod(this, "drainEvents", Qt::QueuedConnection);
+}
+
+void MpvPlayerEngine::drainEvents()
+{
+    m_drainPosted = false;
+    if (!m_handle)
+        return;
+    for (;;) {
+        const mpv_event* event = mpv_wait_event(m_handle.get(), 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(*event);
+    }
+    notify();
+}
+
+void MpvPlayerEngine::notify()
+{
+    if (m_listener)
+        m_listener(m_status);
+}
+
+// Keeps the cached status current; used both by the GUI-side drain and by
+// the bounded waits, so that no property change is lost to either.
+void MpvPlayerEngine::handleEvent(const mpv_event& event)
+{
+    if (event.event_id != MPV_EVENT_PROPERTY_CHANGE)
+        return;
+    const auto* prop = static_cast<const mpv_event_property*>(event.data);
+    const bool has = prop->format != MPV_FORMAT_NONE && prop->data;
+    const double number = has && prop->format == MPV_FORMAT_DOUBLE ? *static_cast<double*>(prop->data) : 0.0;
+    const bool flag = has && prop->format == MPV_FORMAT_FLAG && *static_cast<int*>(prop->data) != 0;
+    switch (event.reply_userdata) {
+    case kObsTimePos: if (has) m_status.position = number; break;
+    case kObsDuration: m_status.duration = number; break;
+    case kObsPause: m_status.paused = flag; break;
+    case kObsEof: m_status.eofReached = flag; break;
+    case kObsSpeed: if (has) m_status.speed = number; break;
+    case kObsVolume: if (has) m_status.volume = number; break;
+    case kObsMute: m_status.muted = flag; break;
+    default: break;
+    }
+}
+
+void MpvPlayerEngine::SetMediaFile(const std::string& path)
+{
+    mpv_handle* h = handle();
+    m_status.loaded = false;
+    // Paused before the load, so the new file starts paused at 0.
+    setFlag(mpvprop::kPause, true);
+
+    const char* args[] = {mpvprop::kCmdLoadFile, path.c_str(), mpvprop::kLoadReplace, nullptr};
+    mpv_node cmd{};
+    std::vector<mpv_node> items(3);
+    for (int i = 0; i < 3; ++i) {
+        items[i].format = MPV_FORMAT_STRING;
+        items[i].u.string = const_cast<char*>(args[i]);
+    }
+    mpv_node_list list{3, items.data(), nullptr};
+    cmd.format = MPV_FORMAT_NODE_ARRAY;
+    cmd.u.list = &list;
+    MpvNodeGuard result;
+    check(mpv_command_node(h, &cmd, result.get()), "loadfile " + path);
+    const long long entryId = result.int64At(mpvprop::kPlaylistEntryId, -1);
+
+    // loadfile succeeds even for a bad file; only mpv's events tell.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs);
+    bool started = false;
+    for (;;) {
+        const double left = secondsLeft(deadline);
+        if (left <= 0.0) {
+            const char* stop[] = {mpvprop::kCmdStop, nullptr};
+            mpv_command(h, stop);
+            postDrain();
+            fail(MPV_ERROR_GENERIC, "loading " + path + " timed out");
+        }
+        const mpv_event* event = mpv_wait_event(h, left);
+        if (event->event_id == MPV_EVENT_START_FILE) {
+            const auto* start = static_cast<const mpv_event_start_file*>(event->data);
+            started = started || entryId < 0 || start->playlist_entry_id == entryId;
+        } else if (event->event_id == MPV_EVENT_FILE_LOADED && started) {
+            break;
+        } else if (event->event_id == MPV_EVENT_END_FILE) {
+            const auto* end = static_cast<const mpv_event_end_file*>(event->data);
+            const bool ours = entryId < 0 ? started : end->playlist_entry_id == entryId;
+            if (ours) {
+                postDrain();
+                const int code = end->reason == MPV_END_FILE_REASON_ERROR ? end->error : MPV_ERROR_LOADING_FAILED;
+                fail(code, "cannot play " + path);
+            }
+        } else {
+            handleEvent(*event);
+        }
+    }
+    m_status.loaded = true;
+    m_status.position = 0.0;
+    m_status.eofReached = false;
+    double duration = 0.0;
+    if (mpv_get_property(h, mpvprop::kDuration, MPV_FORMAT_DOUBLE, &duration) >= 0)
+        m_status.duration = duration;
+    // What the wait consumed still reaches the listener from the event loop.
+    postDrain();
+}
+
+void MpvPlayerEngine::requireLoaded(const char* operation) const
+{
+    if (!m_handle || !m_status.loaded)
+        throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_PROPERTY_UNAVAILABLE),
+                         std::string(operation) + ": no media loaded");
+}
+
+double MpvPlayerEngine::GetPosition()
+{
+    requireLoaded("GetPosition");
+    double seconds = 0.0;
+    check(mpv_get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &seconds), "time-pos");
+    return seconds;
+}
+
+void MpvPlayerEngine::SetPosition(double seconds)
+{
+    requireLoaded("SetPosition");
+    seekAndWait(seconds);
+}
+
+void MpvPlayerEngine::seekAndWait(double seconds)
+{
+    mpv_handle* h = m_handle.get();
+    double duration = 0.0;
+    if (mpv_get_property(h, mpvprop::kDuration, MPV_FORMAT_DOUBLE, &duration) < 0)
+        duration = 0.0;
+    // mpv reads a negative absolute target as counted from the end: clamp.
+    double target = std::max(0.0, seconds);
+    if (duration > 0.0)
+        target = std::min(target, duration);
+
+    mpv_node items[3];
+    items[0].format = MPV_FORMAT_STRING;
+    items[0].u.string = const_cast<char*>(mpvprop::kCmdSeek);
+    items[1].format = MPV_FORMAT_DOUBLE;
+    items[1].u.double_ = target;
+    items[2].format = MPV_FORMAT_STRING;
+    items[2].u.string = const_cast<char*>(mpvprop::kSeekAbsoluteExact);
+    mpv_node_list list{3, items, nullptr};
+    mpv_node cmd{};
+    cmd.format = MPV_FORMAT_NODE_ARRAY;
+    cmd.u.list = &list;
+    check(mpv_command_node(h, &cmd, nullptr), "seek");
+
+    // The command only queues the seek: wait until mpv has done it, so that
+    // a position read next is the new one.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(m_options.seekTimeoutMs);
+    bool seeking = false;
+    for (;;) {
+        const double left = secondsLeft(deadline);
+        if (left <= 0.0) {
+            postDrain();
+            fail(MPV_ERROR_GENERIC, "seek timed out");
+        }
+        const mpv_event* event = mpv_wait_event(h, left);
+        if (event->event_id == MPV_EVENT_SEEK) {
+            seeking = true;
+        } else if (event->event_id == MPV_EVENT_PLAYBACK_RESTART && seeking) {
+            break;
+        } else {
+            handleEvent(*event);
+            if (seeking && m_status.eofReached)
+                break;
+        }
+    }
+    m_status.position = target;
+    postDrain();
+}
+
+void MpvPlayerEngine::Play()
+{
+    requireLoaded("Play");
+    int eof = 0;
+    // At the end, playing again means from the start.
+    if (mpv_get_property(m_handle.get(), mpvprop::kEofReached, MPV_FORMAT_FLAG, &eof) >= 0 && eof)
+        seekAndWait(0.0);
+    setFlag(mpvprop::kPause, false);
+}
+
+void MpvPlayerEngine::Pause()
+{
+    if (!m_handle)
+        return;
+    int wasPaused = 1;
+    mpv_get_property(m_handle.get(), mpvprop::kPause, MPV_FORMAT_FLAG, &wasPaused);
+    setFlag(mpvprop::kPause, true);
+    if (wasPaused || !m_status.loaded)
+        return;
+    // The audio still buffered moves time-pos on for a few ms after the pause;
+    // an exact seek to where it was read pins the stop position, so every
+    // later read agrees with the first.
+    double here = 0.0;
+    if (mpv_get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &here) >= 0)
+        seekAndWait(here);
+}
+
+void MpvPlayerEngine::Stop() { Pause(); }
+
+void MpvPlayerEngine::SetSpeed(double factor) { setDouble(mpvprop::kSpeed, factor); }
+void MpvPlayerEngine::SetVolume(double percent) { setDouble(mpvprop::kVolume, percent); }
+void MpvPlayerEngine::SetMuted(bool muted) { setFlag(mpvprop::kMute, muted); }
+
+void MpvPlayerEngine::setFlag(const char* name, bool value)
+{
+    int flag = value ? 1 : 0;
+    check(mpv_set_property(handle(), name, MPV_FORMAT_FLAG, &flag), std::string("set ") + name);
+}
+
+void MpvPlayerEngine::setDouble(const char* name, double value)
+{
+    check(mpv_set_property(handle(), name, MPV_FORMAT_DOUBLE, &value), std::string("set ") + name);
+}

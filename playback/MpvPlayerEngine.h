@@ -1,0 +1,75 @@
+#pragma once
+
+#include "playback/IPlayerEngine.h"
+#include "playback/MpvHandle.h"
+#include "playback/MpvOptions.h"
+
+#include <QObject>
+#include <atomic>
+#include <functional>
+#include <vector>
+
+// The libmpv engine. One mpv handle per player, created on first use so that
+// start-up does not pay for it. Every public operation runs on the GUI thread;
+// mpv's wakeup callback only posts a queued call to drainEvents(), which
+// updates the cached status and tells the listener.
+// Each operation throws MediaError carrying mpv's (negative) error code as an
+// unsigned 32-bit value when mpv reports a failure.
+class MpvPlayerEngine : public QObject, public IPlayerEngine {
+    Q_OBJECT
+public:
+    explicit MpvPlayerEngine(MpvOptions options = MpvOptions{});
+    ~MpvPlayerEngine() override;
+
+    // Throws the load error (mpv's END_FILE error, e.g. -13 loading failed,
+    // -17 unknown format) or a timeout after options.loadTimeoutMs. After a
+    // failure no media is loaded.
+    void SetMediaFile(const std::string& path) override;
+    // Throws when no media is loaded or mpv has no position.
+    double GetPosition() override;
+    // Clamps to [0, duration]; returns once mpv has reached the target (or
+    // the end). Throws when no media is loaded, the seek fails or times out.
+    void SetPosition(double seconds) override;
+    // Play at the end of the media starts again from 0. Throws when no media is loaded.
+    void Play() override;
+    // Pause and Stop keep the media and the position they read on pausing; they
+    // throw when mpv refuses the pause or the seek that pins the position.
+    void Pause() override;
+    void Stop() override;
+
+    // Throw when mpv rejects the value (speed outside 0.01..100, volume below 0).
+    void SetSpeed(double factor) override;
+    void SetVolume(double percent) override;
+    void SetMuted(bool muted) override;
+    void SetStatusListener(std::function<void(const PlayerStatus&)> listener) override;
+    PlayerStatus Status() override { return m_status; }
+
+    // The handle, created on first call. Throws MediaError when mpv cannot start.
+    mpv_handle* handle();
+    // Called with the new handle right after creation (before any file is
+    // loaded), so that a render context can be attached in time; called at
+    // once if the handle exists. The second callback runs before the handle
+    // is destroyed, so that the render context goes first.
+    void SetHandleHooks(std::function<void(mpv_handle*)> created, std::function<void()> destroying);
+
+    // Drains mpv's event queue; runs on the GUI thread.
+    Q_INVOKABLE void drainEvents();
+
+private:
+    static void onWakeup(void* self);
+    void postDrain();
+    void handleEvent(const mpv_event& event);
+    void notify();
+    void requireLoaded(const char* operation) const;
+    void seekAndWait(double seconds);
+    void setFlag(const char* name, bool value);
+    void setDouble(const char* name, double value);
+
+    MpvOptions m_options;
+    MpvHandle m_handle;
+    PlayerStatus m_status;
+    std::function<void(const PlayerStatus&)> m_listener;
+    std::function<void(mpv_handle*)> m_onCreated;
+    std::function<void()> m_onDestroying;
+    std::atomic<bool> m_drainPosted{false};
+};
