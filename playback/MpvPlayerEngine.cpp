@@ -265,6 +265,7 @@ void MpvPlayerEngine::Play()
     if (mpv_get_property(m_handle.get(), mpvprop::kEofReached, MPV_FORMAT_FLAG, &eof) >= 0 && eof)
         seekAndWait(0.0);
     setFlag(mpvprop::kPause, false);
+    m_status.paused = false;
 }
 
 void MpvPlayerEngine::Pause()
@@ -274,6 +275,7 @@ void MpvPlayerEngine::Pause()
     int wasPaused = 1;
     mpv_get_property(m_handle.get(), mpvprop::kPause, MPV_FORMAT_FLAG, &wasPaused);
     setFlag(mpvprop::kPause, true);
+    m_status.paused = true;
     if (wasPaused || !m_status.loaded)
         return;
     // The audio still buffered moves time-pos on for a few ms after the pause;
