@@ -11,6 +11,7 @@ packages=(
   # run
   qt6-qpa-plugins fonts-noto-cjk
   # tests and benchmarks: headless X server, sound server, screenshots
+  libxcb1-dev
   xvfb xauth xdotool x11-apps imagemagick pulseaudio pulseaudio-utils lame
 )
 
