@@ -131,6 +131,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& path)
 {
     mpv_handle* h = handle();
     m_status.loaded = false;
+    m_pinned.reset();
     // Paused before the load, so the new file starts paused at 0.
     setFlag(mpvprop::kPause, true);
 
@@ -178,6 +179,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& path)
         }
     }
     m_status.loaded = true;
+    m_pinned.reset();
     m_status.position = 0.0;
     m_status.eofReached = false;
     double duration = 0.0;
@@ -199,7 +201,15 @@ double MpvPlayerEngine::GetPosition()
     requireLoaded("GetPosition");
     double seconds = 0.0;
     check(mpv_get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &seconds), "time-pos");
-    return seconds;
+    if (!m_pinned)
+        return seconds;
+    // Until playback has passed the pinned position, mpv's figure is the
+    // audio output's buffer short of it.
+    if (!m_status.paused && seconds >= *m_pinned) {
+        m_pinned.reset();
+        return seconds;
+    }
+    return *m_pinned;
 }
 
 void MpvPlayerEngine::SetPosition(double seconds)
@@ -253,6 +263,12 @@ void MpvPlayerEngine::seekAndWait(double seconds)
                 break;
         }
     }
+    // After audio has played, mpv reports a paused seek's position short by
+    // the audio output's buffer (0.2 s with ao=null) although it resumes from
+    // the target: the engine keeps the target as the position instead.
+    m_pinned.reset();
+    if (!m_status.eofReached)
+        m_pinned = target;
     m_status.position = target;
     postDrain();
 }
@@ -276,14 +292,33 @@ void MpvPlayerEngine::Pause()
     mpv_get_property(m_handle.get(), mpvprop::kPause, MPV_FORMAT_FLAG, &wasPaused);
     setFlag(mpvprop::kPause, true);
     m_status.paused = true;
-    if (wasPaused || !m_status.loaded)
-        return;
-    // The audio still buffered moves time-pos on for a few ms after the pause;
-    // an exact seek to where it was read pins the stop position, so every
-    // later read agrees with the first.
-    double here = 0.0;
-    if (mpv_get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &here) >= 0)
-        seekAndWait(here);
+    if (!wasPaused && m_status.loaded)
+        settleAfterPause();
+}
+
+// On pausing, mpv moves time-pos on once more (by up to ~40 ms) to where the
+// audio really stopped. Wait for that, so that the first read after Stop
+// agrees with every later one. (An exact seek to pin it does not work: right
+// after a pause it lands up to 200 ms early.)
+void MpvPlayerEngine::settleAfterPause()
+{
+    mpv_handle* h = m_handle.get();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(200);
+    const auto stableFor = std::chrono::milliseconds(15);
+    double last = -1.0;
+    mpv_get_property(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &last);
+    auto since = Clock::now();
+    while (Clock::now() < deadline && Clock::now() - since < stableFor) {
+        handleEvent(*mpv_wait_event(h, 0.005));
+        double now = last;
+        mpv_get_property(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &now);
+        if (now != last) {
+            last = now;
+            since = Clock::now();
+        }
+    }
+    m_pinned = last;
+    postDrain();
 }
 
 void MpvPlayerEngine::Stop() { Pause(); }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // The libmpv engine. One mpv handle per player, created on first use so that
@@ -32,8 +33,8 @@ public:
     void SetPosition(double seconds) override;
     // Play at the end of the media starts again from 0. Throws when no media is loaded.
     void Play() override;
-    // Pause and Stop keep the media and the position they read on pausing; they
-    // throw when mpv refuses the pause or the seek that pins the position.
+    // Pause and Stop keep the media; they return once the position has
+    // settled where playback stopped. Throw when mpv refuses the pause.
     void Pause() override;
     void Stop() override;
 
@@ -62,12 +63,14 @@ private:
     void notify();
     void requireLoaded(const char* operation) const;
     void seekAndWait(double seconds);
+    void settleAfterPause();
     void setFlag(const char* name, bool value);
     void setDouble(const char* name, double value);
 
     MpvOptions m_options;
     MpvHandle m_handle;
     PlayerStatus m_status;
+    std::optional<double> m_pinned;  // the position to report while mpv's lags; see GetPosition
     std::function<void(const PlayerStatus&)> m_listener;
     std::function<void(mpv_handle*)> m_onCreated;
     std::function<void()> m_onDestroying;

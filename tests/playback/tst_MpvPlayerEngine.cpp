@@ -98,6 +98,20 @@ private slots:
         }
     }
 
+    void seekJustAfterStopIsExact()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav6);
+        for (double target : {4.5, 1.25}) {
+            engine.Play();
+            QThread::msleep(400);
+            engine.Stop();
+            engine.SetPosition(target);
+            QVERIFY2(std::abs(engine.GetPosition() - target) < 0.001,
+                     qPrintable(QString("%1 read back as %2").arg(target).arg(engine.GetPosition())));
+        }
+    }
+
     void seekWhilePlayingGoesOn()
     {
         MpvPlayerEngine engine(MpvOptions::NullOutputs());
