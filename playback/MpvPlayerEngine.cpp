@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 enum ObservedId : std::uint64_t { kObsTimePos = 1, kObsDuration, kObsPause, kObsEof, kObsSpeed, kObsVolume, kObsMute };
@@ -127,11 +129,31 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
     }
 }
 
-void MpvPlayerEngine::SetMediaFile(const std::string& path)
+// mpv would read "scheme://..." as a URL and a folder as a playlist of its
+// files; the program only ever means one local file.
+std::string MpvPlayerEngine::localMediaPath(const std::string& path)
+{
+    std::error_code error;
+    if (path.empty() || std::filesystem::is_directory(path, error))
+        throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_LOADING_FAILED), "not a media file: " + path);
+    // An absolute path starts with "/", which mpv always takes as a file.
+    const auto absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+void MpvPlayerEngine::SetMediaFile(const std::string& requested)
 {
     mpv_handle* h = handle();
     m_status.loaded = false;
     m_pinned.reset();
+    std::string path;
+    try {
+        path = localMediaPath(requested);
+    } catch (const MediaError&) {
+        const char* stop[] = {mpvprop::kCmdStop, nullptr};
+        mpv_command(h, stop);  // a failed load leaves no media, as with mpv's own failures
+        throw;
+    }
     // Paused before the load, so the new file starts paused at 0.
     setFlag(mpvprop::kPause, true);
 

@@ -23,8 +23,9 @@ public:
     ~MpvPlayerEngine() override;
 
     // Throws the load error (mpv's END_FILE error, e.g. -13 loading failed,
-    // -17 unknown format) or a timeout after options.loadTimeoutMs. After a
-    // failure no media is loaded.
+    // -17 unknown format) or a timeout after options.loadTimeoutMs; throws
+    // -13 at once for an empty path or a folder. The path is always taken as
+    // a local file, never as a URL. After a failure no media is loaded.
     void SetMediaFile(const std::string& path) override;
     // Throws when no media is loaded or mpv has no position.
     double GetPosition() override;
@@ -57,6 +58,7 @@ public:
     Q_INVOKABLE void drainEvents();
 
 private:
+    static std::string localMediaPath(const std::string& path);
     static void onWakeup(void* self);
     void postDrain();
     void handleEvent(const mpv_event& event);

@@ -170,6 +170,29 @@ private slots:
         QCOMPARE(engine.GetPosition(), 0.0);
     }
 
+    void folderIsNoPlaylist()
+    {
+        QVERIFY(QDir(QString::fromStdString(m_dir.path().toStdString())).mkpath("folder"));
+        WriteToneWav(at("folder/inside.wav"), 3.0);
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav3);
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.SetMediaFile(at("folder")));
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.SetMediaFile(""));
+        QThread::msleep(300);
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.GetPosition());
+    }
+
+    void relativePathIsALocalFile()
+    {
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile("three.wav");
+        QDir::setCurrent(before);
+        engine.SetPosition(1.0);
+        QVERIFY(std::abs(engine.GetPosition() - 1.0) < 0.001);
+    }
+
     void noMediaRaises()
     {
         MpvPlayerEngine engine(MpvOptions::NullOutputs());
