@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstring>
 #include <string>
+#include <vector>
 
 void MpvHandleDeleter::operator()(mpv_handle* handle) const
 {
@@ -66,4 +67,33 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
     if (rc < 0)
         throw MediaError(static_cast<std::uint32_t>(rc), std::string("mpv could not start: ") + mpv_error_string(rc));
     return handle;
+}
+
+mpv_node MpvStringNode(const char* text)
+{
+    mpv_node node{};
+    node.format = MPV_FORMAT_STRING;
+    node.u.string = const_cast<char*>(text);  // mpv only reads command nodes
+    return node;
+}
+
+mpv_node MpvDoubleNode(double value)
+{
+    mpv_node node{};
+    node.format = MPV_FORMAT_DOUBLE;
+    node.u.double_ = value;
+    return node;
+}
+
+void RunMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, MpvNodeGuard* result,
+                   const std::string& what)
+{
+    std::vector<mpv_node> items(args);
+    mpv_node_list list{static_cast<int>(items.size()), items.data(), nullptr};
+    mpv_node command{};
+    command.format = MPV_FORMAT_NODE_ARRAY;
+    command.u.list = &list;
+    const int rc = mpv_command_node(handle, &command, result ? result->get() : nullptr);
+    if (rc < 0)
+        throw MediaError(static_cast<std::uint32_t>(rc), what + ": " + mpv_error_string(rc));
 }

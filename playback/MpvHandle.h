@@ -3,7 +3,9 @@
 #include "playback/MpvOptions.h"
 
 #include <mpv/client.h>
+#include <initializer_list>
 #include <memory>
+#include <string>
 
 // Destroys an mpv handle, clearing its wakeup callback first so that no
 // callback can reach an object that is being torn down.
@@ -33,3 +35,12 @@ private:
 // helpers; the media stays open at its end; seeks are exact.
 // Throws MediaError with mpv's code when mpv cannot be created or started.
 MpvHandle CreateMpvHandle(const MpvOptions& options);
+
+// Builds the nodes of a command.
+mpv_node MpvStringNode(const char* text);
+mpv_node MpvDoubleNode(double value);
+
+// Runs a command given as nodes, filling result when given. Throws
+// MediaError with mpv's code, naming what, when mpv refuses it.
+void RunMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, MpvNodeGuard* result,
+                   const std::string& what);

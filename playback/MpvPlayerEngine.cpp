@@ -2,6 +2,7 @@
 
 #include "playback/MediaError.h"
 #include "playback/MpvProperties.h"
+#include "playback/MpvStatusObserver.h"
 
 #include <QMetaObject>
 #include <algorithm>
@@ -11,8 +12,6 @@
 #include <system_error>
 
 namespace {
-enum ObservedId : std::uint64_t { kObsTimePos = 1, kObsDuration, kObsPause, kObsEof, kObsSpeed, kObsVolume, kObsMute };
-
 [[noreturn]] void fail(int rc, const std::string& what)
 {
     throw MediaError(static_cast<std::uint32_t>(rc), what + ": " + mpv_error_string(rc));
@@ -47,13 +46,7 @@ mpv_handle* MpvPlayerEngine::handle()
         return m_handle.get();
     MpvHandle created = CreateMpvHandle(m_options);
     mpv_handle* h = created.get();
-    check(mpv_observe_property(h, kObsTimePos, mpvprop::kTimePos, MPV_FORMAT_DOUBLE), "observe time-pos");
-    check(mpv_observe_property(h, kObsDuration, mpvprop::kDuration, MPV_FORMAT_DOUBLE), "observe duration");
-    check(mpv_observe_property(h, kObsPause, mpvprop::kPause, MPV_FORMAT_FLAG), "observe pause");
-    check(mpv_observe_property(h, kObsEof, mpvprop::kEofReached, MPV_FORMAT_FLAG), "observe eof-reached");
-    check(mpv_observe_property(h, kObsSpeed, mpvprop::kSpeed, MPV_FORMAT_DOUBLE), "observe speed");
-    check(mpv_observe_property(h, kObsVolume, mpvprop::kVolume, MPV_FORMAT_DOUBLE), "observe volume");
-    check(mpv_observe_property(h, kObsMute, mpvprop::kMute, MPV_FORMAT_FLAG), "observe mute");
+    MpvStatusObserver::ObserveAll(h);
     m_handle = std::move(created);
     mpv_set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
     if (m_onCreated)
@@ -111,22 +104,7 @@ void MpvPlayerEngine::notify()
 // the bounded waits, so that no property change is lost to either.
 void MpvPlayerEngine::handleEvent(const mpv_event& event)
 {
-    if (event.event_id != MPV_EVENT_PROPERTY_CHANGE)
-        return;
-    const auto* prop = static_cast<const mpv_event_property*>(event.data);
-    const bool has = prop->format != MPV_FORMAT_NONE && prop->data;
-    const double number = has && prop->format == MPV_FORMAT_DOUBLE ? *static_cast<double*>(prop->data) : 0.0;
-    const bool flag = has && prop->format == MPV_FORMAT_FLAG && *static_cast<int*>(prop->data) != 0;
-    switch (event.reply_userdata) {
-    case kObsTimePos: if (has) m_status.position = number; break;
-    case kObsDuration: m_status.duration = number; break;
-    case kObsPause: m_status.paused = flag; break;
-    case kObsEof: m_status.eofReached = flag; break;
-    case kObsSpeed: if (has) m_status.speed = number; break;
-    case kObsVolume: if (has) m_status.volume = number; break;
-    case kObsMute: m_status.muted = flag; break;
-    default: break;
-    }
+    MpvStatusObserver::Apply(event, m_status);
 }
 
 // mpv would read "scheme://..." as a URL and a folder as a playlist of its
@@ -150,25 +128,15 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     try {
         path = localMediaPath(requested);
     } catch (const MediaError&) {
-        const char* stop[] = {mpvprop::kCmdStop, nullptr};
-        mpv_command(h, stop);  // a failed load leaves no media, as with mpv's own failures
+        unloadQuietly();  // a failed load leaves no media, as with mpv's own failures
         throw;
     }
     // Paused before the load, so the new file starts paused at 0.
     setFlag(mpvprop::kPause, true);
 
-    const char* args[] = {mpvprop::kCmdLoadFile, path.c_str(), mpvprop::kLoadReplace, nullptr};
-    mpv_node cmd{};
-    std::vector<mpv_node> items(3);
-    for (int i = 0; i < 3; ++i) {
-        items[i].format = MPV_FORMAT_STRING;
-        items[i].u.string = const_cast<char*>(args[i]);
-    }
-    mpv_node_list list{3, items.data(), nullptr};
-    cmd.format = MPV_FORMAT_NODE_ARRAY;
-    cmd.u.list = &list;
     MpvNodeGuard result;
-    check(mpv_command_node(h, &cmd, result.get()), "loadfile " + path);
+    RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdLoadFile), MpvStringNode(path.c_str()),
+                      MpvStringNode(mpvprop::kLoadReplace)}, &result, "loadfile " + path);
     const long long entryId = result.int64At(mpvprop::kPlaylistEntryId, -1);
 
     // loadfile succeeds even for a bad file; only mpv's events tell.
@@ -177,8 +145,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     for (;;) {
         const double left = secondsLeft(deadline);
         if (left <= 0.0) {
-            const char* stop[] = {mpvprop::kCmdStop, nullptr};
-            mpv_command(h, stop);
+            unloadQuietly();
             postDrain();
             fail(MPV_ERROR_GENERIC, "loading " + path + " timed out");
         }
@@ -209,6 +176,12 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
         m_status.duration = duration;
     // What the wait consumed still reaches the listener from the event loop.
     postDrain();
+}
+
+void MpvPlayerEngine::unloadQuietly()
+{
+    const char* stop[] = {mpvprop::kCmdStop, nullptr};
+    mpv_command(m_handle.get(), stop);  // only called on the way to throwing a better error
 }
 
 void MpvPlayerEngine::requireLoaded(const char* operation) const
@@ -251,18 +224,8 @@ void MpvPlayerEngine::seekAndWait(double seconds)
     if (duration > 0.0)
         target = std::min(target, duration);
 
-    mpv_node items[3];
-    items[0].format = MPV_FORMAT_STRING;
-    items[0].u.string = const_cast<char*>(mpvprop::kCmdSeek);
-    items[1].format = MPV_FORMAT_DOUBLE;
-    items[1].u.double_ = target;
-    items[2].format = MPV_FORMAT_STRING;
-    items[2].u.string = const_cast<char*>(mpvprop::kSeekAbsoluteExact);
-    mpv_node_list list{3, items, nullptr};
-    mpv_node cmd{};
-    cmd.format = MPV_FORMAT_NODE_ARRAY;
-    cmd.u.list = &list;
-    check(mpv_command_node(h, &cmd, nullptr), "seek");
+    RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+                      MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
 
     // The command only queues the seek: wait until mpv has done it, so that
     // a position read next is the new one.

@@ -63,6 +63,7 @@ private:
     void postDrain();
     void handleEvent(const mpv_event& event);
     void notify();
+    void unloadQuietly();
     void requireLoaded(const char* operation) const;
     void seekAndWait(double seconds);
     void settleAfterPause();
