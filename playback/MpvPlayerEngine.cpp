@@ -35,8 +35,8 @@ MpvPlayerEngine::MpvPlayerEngine(MpvOptions options) : m_options(std::move(optio
 
 MpvPlayerEngine::~MpvPlayerEngine()
 {
-    if (m_handle && m_onDestroying)
-        m_onDestroying();
+    if (m_handle && m_hooks.destroying)
+        m_hooks.destroying();
     m_handle.reset();  // the deleter clears the wakeup callback first
 }
 
@@ -49,17 +49,26 @@ mpv_handle* MpvPlayerEngine::handle()
     MpvStatusObserver::ObserveAll(h);
     m_handle = std::move(created);
     mpv_set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
-    if (m_onCreated)
-        m_onCreated(h);
+    if (m_hooks.created)
+        m_hooks.created(h);
     return h;
 }
 
-void MpvPlayerEngine::SetHandleHooks(std::function<void(mpv_handle*)> created, std::function<void()> destroying)
+void MpvPlayerEngine::SetHandleHooks(MpvHandleHooks hooks)
 {
-    m_onCreated = std::move(created);
-    m_onDestroying = std::move(destroying);
-    if (m_handle && m_onCreated)
-        m_onCreated(m_handle.get());
+    m_hooks = std::move(hooks);
+    if (m_handle && m_hooks.created)
+        m_hooks.created(m_handle.get());
+}
+
+// The bounded waits block the GUI thread, so the render context gets its
+// turn here: with the libmpv video output a seek completes only once its
+// frame has been rendered.
+const mpv_event* MpvPlayerEngine::waitEvent(double maxSeconds)
+{
+    if (m_hooks.whileWaiting)
+        m_hooks.whileWaiting();
+    return mpv_wait_event(m_handle.get(), std::min(maxSeconds, 0.005));
 }
 
 void MpvPlayerEngine::SetStatusListener(std::function<void(const PlayerStatus&)> listener)
@@ -149,7 +158,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
             postDrain();
             fail(MPV_ERROR_GENERIC, "loading " + path + " timed out");
         }
-        const mpv_event* event = mpv_wait_event(h, left);
+        const mpv_event* event = waitEvent(left);
         if (event->event_id == MPV_EVENT_START_FILE) {
             const auto* start = static_cast<const mpv_event_start_file*>(event->data);
             started = started || entryId < 0 || start->playlist_entry_id == entryId;
@@ -237,7 +246,7 @@ void MpvPlayerEngine::seekAndWait(double seconds)
             postDrain();
             fail(MPV_ERROR_GENERIC, "seek timed out");
         }
-        const mpv_event* event = mpv_wait_event(h, left);
+        const mpv_event* event = waitEvent(left);
         if (event->event_id == MPV_EVENT_SEEK) {
             seeking = true;
         } else if (event->event_id == MPV_EVENT_PLAYBACK_RESTART && seeking) {
@@ -294,7 +303,7 @@ void MpvPlayerEngine::settleAfterPause()
     mpv_get_property(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &last);
     auto since = Clock::now();
     while (Clock::now() < deadline && Clock::now() - since < stableFor) {
-        handleEvent(*mpv_wait_event(h, 0.005));
+        handleEvent(*waitEvent(0.005));
         double now = last;
         mpv_get_property(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &now);
         if (now != last) {

@@ -10,6 +10,17 @@
 #include <optional>
 #include <vector>
 
+// What a render context needs to know about the engine's mpv handle.
+struct MpvHandleHooks {
+    // Runs right after the handle is created, before any file is loaded, so
+    // that a render context is attached in time; at once if the handle exists.
+    std::function<void(mpv_handle*)> created;
+    // Runs before the handle is destroyed: the render context must go first.
+    std::function<void()> destroying;
+    // Runs often while the engine blocks the GUI thread waiting on mpv.
+    std::function<void()> whileWaiting;
+};
+
 // The libmpv engine. One mpv handle per player, created on first use so that
 // start-up does not pay for it. Every public operation runs on the GUI thread;
 // mpv's wakeup callback only posts a queued call to drainEvents(), which
@@ -48,11 +59,8 @@ public:
 
     // The handle, created on first call. Throws MediaError when mpv cannot start.
     mpv_handle* handle();
-    // Called with the new handle right after creation (before any file is
-    // loaded), so that a render context can be attached in time; called at
-    // once if the handle exists. The second callback runs before the handle
-    // is destroyed, so that the render context goes first.
-    void SetHandleHooks(std::function<void(mpv_handle*)> created, std::function<void()> destroying);
+    // Lets a render context follow the handle; see MpvHandleHooks.
+    void SetHandleHooks(MpvHandleHooks hooks);
 
     // Drains mpv's event queue; runs on the GUI thread.
     Q_INVOKABLE void drainEvents();
@@ -61,6 +69,7 @@ private:
     static std::string localMediaPath(const std::string& path);
     static void onWakeup(void* self);
     void postDrain();
+    const mpv_event* waitEvent(double maxSeconds);
     void handleEvent(const mpv_event& event);
     void notify();
     void unloadQuietly();
@@ -75,7 +84,6 @@ private:
     PlayerStatus m_status;
     std::optional<double> m_pinned;  // the position to report while mpv's lags; see GetPosition
     std::function<void(const PlayerStatus&)> m_listener;
-    std::function<void(mpv_handle*)> m_onCreated;
-    std::function<void()> m_onDestroying;
+    MpvHandleHooks m_hooks;
     std::atomic<bool> m_drainPosted{false};
 };

@@ -4,6 +4,7 @@
 
 #include <QMetaObject>
 #include <QPainter>
+#include <mpv/client.h>
 #include <mpv/render.h>
 
 VideoView::VideoView(MpvPlayerEngine* engine, QWidget* parent) : QWidget(parent), m_engine(engine)
@@ -11,14 +12,15 @@ VideoView::VideoView(MpvPlayerEngine* engine, QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(16, 16);
     if (m_engine)
-        m_engine->SetHandleHooks([this](mpv_handle* h) { createContext(h); }, [this] { freeContext(); });
+        m_engine->SetHandleHooks({[this](mpv_handle* h) { createContext(h); }, [this] { freeContext(); },
+                                  [this] { renderIfDue(); }});
 }
 
 VideoView::~VideoView()
 {
     freeContext();
     if (m_engine)
-        m_engine->SetHandleHooks(nullptr, nullptr);
+        m_engine->SetHandleHooks({});
 }
 
 // Runs while the engine creates its handle, before any file is loaded, so
@@ -37,6 +39,13 @@ void VideoView::createContext(mpv_handle* handle)
         return;
     }
     mpv_render_context_set_update_callback(m_context, &VideoView::onUpdateFromMpv, this);
+    m_handle = handle;
+}
+
+bool VideoView::hasVideo() const
+{
+    int configured = 0;
+    return m_handle && mpv_get_property(m_handle, "vo-configured", MPV_FORMAT_FLAG, &configured) >= 0 && configured;
 }
 
 // The context must go before the handle it was made from; freeing it also
@@ -48,6 +57,7 @@ void VideoView::freeContext()
     mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
     mpv_render_context_free(m_context);
     m_context = nullptr;
+    m_handle = nullptr;
 }
 
 // Runs on one of mpv's threads: it may only post.
@@ -56,20 +66,26 @@ void VideoView::onUpdateFromMpv(void* self)
     QMetaObject::invokeMethod(static_cast<VideoView*>(self), "onRenderUpdate", Qt::QueuedConnection);
 }
 
-void VideoView::onRenderUpdate()
+void VideoView::onRenderUpdate() { renderIfDue(); }
+
+// Renders a new frame as soon as mpv has one, also while the engine blocks
+// the event loop; painting only draws it.
+void VideoView::renderIfDue()
 {
-    if (!m_context)
+    if (!m_context || !(mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME))
         return;
-    if (mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME) {
-        m_frameDue = true;
-        update();
-    }
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (!hasVideo())
+        m_frame = QImage();  // mpv would still hand out the last file's last frame
+    else if (!pixels.isEmpty())
+        renderFrame(pixels, ratio);
+    update();
 }
 
 void VideoView::clear()
 {
     m_frame = QImage();
-    m_frameDue = false;
     update();
 }
 
@@ -100,10 +116,11 @@ void VideoView::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), Qt::black);
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (m_context && !pixels.isEmpty() && (m_frameDue || (!m_frame.isNull() && m_frame.size() != pixels))) {
-        m_frameDue = false;
+    if (!hasVideo())
+        m_frame = QImage();  // the frame may be from media that has since gone
+    // Resized since the last frame: mpv renders the current frame again.
+    if (m_context && !m_frame.isNull() && m_frame.size() != pixels && !pixels.isEmpty())
         renderFrame(pixels, ratio);
-    }
     if (!m_frame.isNull())
         painter.drawImage(QPointF(0, 0), m_frame);
 }

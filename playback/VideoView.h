@@ -29,11 +29,13 @@ protected:
 private:
     void createContext(mpv_handle* handle);
     void freeContext();
+    void renderIfDue();
+    bool hasVideo() const;
     void renderFrame(const QSize& pixels, qreal ratio);
     static void onUpdateFromMpv(void* self);
 
     MpvPlayerEngine* m_engine;
+    mpv_handle* m_handle = nullptr;  // not owned: the engine's, valid while m_context is
     mpv_render_context* m_context = nullptr;
     QImage m_frame;
-    bool m_frameDue = false;
 };

@@ -85,6 +85,25 @@ private slots:
         QCOMPARE(litShare(player), 0.0);
     }
 
+    void seekShowsItsFrameBeforeReturning()
+    {
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(withVideo()));
+        player.resize(401, 374);
+        player.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&player));
+        player.SetMediaFile(kFixture);
+        QTRY_VERIFY_WITH_TIMEOUT(litShare(player) > 0.3, 5000);
+        const QImage atStart = player.grab(player.videoView()->geometry()).toImage();
+
+        // No event loop runs between the seek and the grab: the frame must
+        // have been rendered while the engine waited for the seek.
+        player.SetPosition(2.0);
+        QVERIFY(std::abs(player.GetPosition() - 2.0) < 0.001);
+        const QImage atTwo = player.grab(player.videoView()->geometry()).toImage();
+        QVERIFY(litShare(player) > 0.3);
+        QVERIFY(atTwo != atStart);
+    }
+
     void barStaysClearOfTheDialogButtons()
     {
         CMediaplayer1 player(std::make_unique<FakePlayerEngine>());
