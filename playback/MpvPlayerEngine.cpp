@@ -311,7 +311,9 @@ void MpvPlayerEngine::settleAfterPause()
             since = Clock::now();
         }
     }
-    m_pinned = last;
+    // Paused again before playback passed a pinned seek target: it resumed
+    // from there, so mpv's lagging figure is short of the truth.
+    m_pinned = m_pinned ? std::max(*m_pinned, last) : last;
     postDrain();
 }
 

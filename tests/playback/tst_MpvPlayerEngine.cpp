@@ -112,6 +112,21 @@ private slots:
         }
     }
 
+    void quickPauseAfterSeekKeepsTheTarget()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav6);
+        engine.Play();
+        QThread::msleep(400);
+        engine.Stop();
+        engine.SetPosition(3.0);
+        engine.Play();
+        engine.Pause();  // before mpv's own figure has caught up with 3.0
+        const double at = engine.GetPosition();
+        QVERIFY2(at >= 3.0 && at < 3.1, qPrintable(QString::number(at)));
+        QCOMPARE(positionAfter(engine, 200), at);
+    }
+
     void seekWhilePlayingGoesOn()
     {
         MpvPlayerEngine engine(MpvOptions::NullOutputs());
