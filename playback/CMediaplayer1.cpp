@@ -1,6 +1,12 @@
 #include "playback/CMediaplayer1.h"
 
+#include "playback/MpvPlayerEngine.h"
+#include "playback/PlayerControlBar.h"
+#include "playback/VideoView.h"
+
+#include <QApplication>
 #include <QPalette>
+#include <QVBoxLayout>
 
 CMediaplayer1::CMediaplayer1(std::unique_ptr<IPlayerEngine> engine, QWidget* parent)
     : QWidget(parent), m_engine(std::move(engine))
@@ -10,11 +16,36 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IPlayerEngine> engine, QWidget* par
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
+
+    // Only the libmpv engine has video to show; any other engine gets a black view.
+    m_video = new VideoView(dynamic_cast<MpvPlayerEngine*>(m_engine.get()), this);
+    m_bar = new PlayerControlBar(*m_engine, this);
+    m_bar->setAutoFillBackground(true);
+    // The player's black would otherwise carry over to the bar.
+    QPalette barPalette = m_bar->palette();
+    barPalette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+    m_bar->setPalette(barPalette);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_video, 1);
+    layout->addWidget(m_bar);
 }
 
-CMediaplayer1::~CMediaplayer1() = default;
+// The children refer to the engine: they go first, and the render context
+// goes before the mpv handle.
+CMediaplayer1::~CMediaplayer1()
+{
+    delete m_bar;
+    delete m_video;
+}
 
-void CMediaplayer1::SetMediaFile(const std::string& path) { m_engine->SetMediaFile(path); }
+void CMediaplayer1::SetMediaFile(const std::string& path)
+{
+    m_video->clear();
+    m_engine->SetMediaFile(path);
+}
+
 double CMediaplayer1::GetPosition() { return m_engine->GetPosition(); }
 void CMediaplayer1::SetPosition(double seconds) { m_engine->SetPosition(seconds); }
 void CMediaplayer1::Play() { m_engine->Play(); }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "playback/PlayerStatus.h"
+
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,6 +26,18 @@ public:
     virtual void Pause() = 0;
     // Ends playback, keeping the media loaded and the position where it was.
     virtual void Stop() = 0;
+
+    // What the control bar uses beyond the six. An engine that lacks them
+    // keeps these defaults: the setters throw MediaError(kUnsupported), the
+    // status listener is never called.
+    static constexpr std::uint32_t kUnsupported = 0xFFFFFFFEu;
+    virtual void SetSpeed(double factor);
+    virtual void SetVolume(double percent);
+    virtual void SetMuted(bool muted);
+    // Called on the GUI thread whenever what the bar shows has changed.
+    virtual void SetStatusListener(std::function<void(const PlayerStatus&)> listener);
+    // The last status heard from the player.
+    virtual PlayerStatus Status() { return PlayerStatus{}; }
 };
 
 // The engine the program uses.

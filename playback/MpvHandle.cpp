@@ -1,0 +1,99 @@
+#include "playback/MpvHandle.h"
+
+#include "playback/MediaError.h"
+
+#include <clocale>
+#include <cstring>
+#include <string>
+#include <vector>
+
+void MpvHandleDeleter::operator()(mpv_handle* handle) const
+{
+    if (!handle)
+        return;
+    mpv_set_wakeup_callback(handle, nullptr, nullptr);
+    mpv_terminate_destroy(handle);
+}
+
+MpvNodeGuard::~MpvNodeGuard() { mpv_free_node_contents(&m_node); }
+
+long long MpvNodeGuard::int64At(const char* key, long long fallback) const
+{
+    if (m_node.format != MPV_FORMAT_NODE_MAP || !m_node.u.list)
+        return fallback;
+    const mpv_node_list* list = m_node.u.list;
+    for (int i = 0; i < list->num; ++i) {
+        if (std::strcmp(list->keys[i], key) == 0 && list->values[i].format == MPV_FORMAT_INT64)
+            return list->values[i].u.int64;
+    }
+    return fallback;
+}
+
+namespace {
+void setOption(mpv_handle* handle, const char* name, const std::string& value)
+{
+    const int rc = mpv_set_option_string(handle, name, value.c_str());
+    if (rc < 0)
+        throw MediaError(static_cast<std::uint32_t>(rc),
+                         std::string("mpv option ") + name + "=" + value + ": " + mpv_error_string(rc));
+}
+}  // namespace
+
+MpvHandle CreateMpvHandle(const MpvOptions& options)
+{
+    // mpv refuses to start unless numbers are formatted with ".".
+    std::setlocale(LC_NUMERIC, "C");
+    MpvHandle handle(mpv_create());
+    if (!handle)
+        throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_NOMEM), "mpv could not be created");
+
+    mpv_handle* h = handle.get();
+    setOption(h, "config", "no");
+    setOption(h, "terminal", "no");
+    setOption(h, "input-default-bindings", "no");
+    setOption(h, "input-vo-keyboard", "no");
+    setOption(h, "osc", "no");
+    setOption(h, "ytdl", "no");
+    setOption(h, "idle", "yes");
+    setOption(h, "keep-open", "yes");
+    setOption(h, "hr-seek", "yes");
+    setOption(h, "pause", "yes");
+    setOption(h, "audio-pitch-correction", "yes");
+    setOption(h, "vo", options.videoOutput);
+    if (!options.audioOutput.empty())
+        setOption(h, "ao", options.audioOutput);
+
+    const int rc = mpv_initialize(h);
+    if (rc < 0)
+        throw MediaError(static_cast<std::uint32_t>(rc), std::string("mpv could not start: ") + mpv_error_string(rc));
+    return handle;
+}
+
+mpv_node MpvStringNode(const char* text)
+{
+    mpv_node node{};
+    node.format = MPV_FORMAT_STRING;
+    node.u.string = const_cast<char*>(text);  // mpv only reads command nodes
+    return node;
+}
+
+mpv_node MpvDoubleNode(double value)
+{
+    mpv_node node{};
+    node.format = MPV_FORMAT_DOUBLE;
+    node.u.double_ = value;
+    return node;
+}
+
+void RunMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, MpvNodeGuard* result,
+                   const std::string& what)
+{
+    std::vector<mpv_node> items(args);
+    mpv_node_list list{static_cast<int>(items.size()), items.data(), nullptr};
+    mpv_node command{};
+    command.format = MPV_FORMAT_NODE_ARRAY;
+    command.u.list = &list;
+    const int rc = mpv_command_node(handle, &command, result ? result->get() : nullptr);
+    if (rc < 0)
+        throw MediaError(static_cast<std::uint32_t>(rc), what + ": " + mpv_error_string(rc));
+}

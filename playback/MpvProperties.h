@@ -1,0 +1,20 @@
+#pragma once
+
+// Names of the mpv properties and commands the engine uses, in one place so
+// that a typo is a compile error rather than a silent MPV_ERROR_PROPERTY_NOT_FOUND.
+namespace mpvprop {
+inline constexpr char kTimePos[] = "time-pos";
+inline constexpr char kDuration[] = "duration";
+inline constexpr char kPause[] = "pause";
+inline constexpr char kEofReached[] = "eof-reached";
+inline constexpr char kSpeed[] = "speed";
+inline constexpr char kVolume[] = "volume";
+inline constexpr char kMute[] = "mute";
+
+inline constexpr char kCmdLoadFile[] = "loadfile";
+inline constexpr char kCmdSeek[] = "seek";
+inline constexpr char kCmdStop[] = "stop";
+inline constexpr char kSeekAbsoluteExact[] = "absolute+exact";
+inline constexpr char kLoadReplace[] = "replace";
+inline constexpr char kPlaylistEntryId[] = "playlist_entry_id";
+}  // namespace mpvprop

@@ -1,0 +1,267 @@
+// The libmpv engine against real libmpv with null outputs, on media the
+// test writes itself.
+#include "support/TestMedia.h"
+#include "playback/MediaError.h"
+#include "playback/MpvPlayerEngine.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+#include <cmath>
+
+class TstMpvPlayerEngine : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::string m_wav3, m_wav6, m_mp3, m_short;
+
+    std::string at(const char* name) const { return m_dir.filePath(name).toStdString(); }
+
+    static double positionAfter(MpvPlayerEngine& engine, int ms)
+    {
+        QThread::msleep(static_cast<unsigned long>(ms));
+        return engine.GetPosition();
+    }
+
+    static void waitForEof(MpvPlayerEngine& engine, int timeoutMs)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!engine.Status().eofReached && timer.elapsed() < timeoutMs)
+            QTest::qWait(20);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_wav3 = at("three.wav");
+        m_wav6 = at("six.wav");
+        m_mp3 = at("eight.mp3");
+        m_short = at("short.wav");
+        WriteToneWav(m_wav3, 3.0);
+        WriteToneWav(m_wav6, 6.0);
+        WriteToneMp3(m_mp3, 8.0);
+        WriteToneWav(m_short, 1.5);
+        WriteBytes(at("text.mp3"), "This is plain text, not audio.\n");
+        WriteBytes(at("empty.mp3"), "");
+    }
+
+    void loadsPausedAtZeroThenPlaysAtRealSpeed()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav6);
+        QCOMPARE(engine.GetPosition(), 0.0);
+        QCOMPARE(positionAfter(engine, 300), 0.0);  // loaded paused
+
+        engine.Play();
+        QElapsedTimer wall;
+        wall.start();
+        const double start = engine.GetPosition();
+        const double end = positionAfter(engine, 1500);
+        const double elapsed = wall.elapsed() / 1000.0;
+        QVERIFY2(std::abs((end - start) - elapsed) < 0.3,
+                 qPrintable(QString("advanced %1 s in %2 s").arg(end - start).arg(elapsed)));
+    }
+
+    void newFileTakesSeekAndPlayAtOnce()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav3);
+        engine.Play();
+        QThread::msleep(500);
+
+        engine.SetMediaFile(m_mp3);
+        engine.SetPosition(2.5);
+        engine.Play();
+        const double now = positionAfter(engine, 400);
+        QVERIFY2(now >= 2.5 && now < 3.4, qPrintable(QString::number(now)));
+        QVERIFY(std::abs(engine.Status().duration - 8.0) < 0.1);
+    }
+
+    void pausedSeekReadsBack_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("wav") << QString::fromStdString(m_wav6);
+        QTest::newRow("mp3") << QString::fromStdString(m_mp3);
+    }
+
+    void pausedSeekReadsBack()
+    {
+        QFETCH(QString, file);
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(file.toStdString());
+        for (double target : {3.217, 0.75, 5.5}) {
+            engine.SetPosition(target);
+            QVERIFY2(std::abs(engine.GetPosition() - target) < 0.001,
+                     qPrintable(QString("%1 read back as %2").arg(target).arg(engine.GetPosition())));
+        }
+    }
+
+    void seekJustAfterStopIsExact()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav6);
+        for (double target : {4.5, 1.25}) {
+            engine.Play();
+            QThread::msleep(400);
+            engine.Stop();
+            engine.SetPosition(target);
+            QVERIFY2(std::abs(engine.GetPosition() - target) < 0.001,
+                     qPrintable(QString("%1 read back as %2").arg(target).arg(engine.GetPosition())));
+        }
+    }
+
+    void quickPauseAfterSeekKeepsTheTarget()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav6);
+        engine.Play();
+        QThread::msleep(400);
+        engine.Stop();
+        engine.SetPosition(3.0);
+        engine.Play();
+        engine.Pause();  // before mpv's own figure has caught up with 3.0
+        const double at = engine.GetPosition();
+        QVERIFY2(at >= 3.0 && at < 3.1, qPrintable(QString::number(at)));
+        QCOMPARE(positionAfter(engine, 200), at);
+    }
+
+    void seekWhilePlayingGoesOn()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav6);
+        engine.Play();
+        QThread::msleep(200);
+        engine.SetPosition(4.0);
+        const double now = positionAfter(engine, 500);
+        QVERIFY2(now > 4.2 && now < 4.9, qPrintable(QString::number(now)));
+    }
+
+    void stopKeepsPositionAndPlayResumes()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav6);
+        engine.Play();
+        QThread::msleep(600);
+        engine.Stop();
+        const double stoppedAt = engine.GetPosition();
+        QVERIFY(stoppedAt > 0.3);
+        QCOMPARE(positionAfter(engine, 300), stoppedAt);
+
+        engine.Play();
+        QVERIFY(positionAfter(engine, 500) > stoppedAt + 0.2);
+        engine.Pause();
+        const double pausedAt = engine.GetPosition();
+        QCOMPARE(positionAfter(engine, 200), pausedAt);
+    }
+
+    void unplayableFilesRaise_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing") << "missing.mp3";
+        QTest::newRow("text named .mp3") << "text.mp3";
+        QTest::newRow("zero bytes") << "empty.mp3";
+    }
+
+    void unplayableFilesRaise()
+    {
+        QFETCH(QString, name);
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav3);
+        try {
+            engine.SetMediaFile(at(name.toUtf8().constData()));
+            QFAIL("no MediaError");
+        } catch (const MediaError& e) {
+            const auto code = static_cast<std::int32_t>(e.code());
+            QVERIFY2(code == MPV_ERROR_LOADING_FAILED || code == MPV_ERROR_UNKNOWN_FORMAT,
+                     qPrintable(QString("code %1: %2").arg(code).arg(e.what())));
+        }
+        // The old file was replaced: nothing is loaded any more.
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.GetPosition());
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.Play());
+        // And the engine is still fit for the next file.
+        engine.SetMediaFile(m_wav3);
+        QCOMPARE(engine.GetPosition(), 0.0);
+    }
+
+    void folderIsNoPlaylist()
+    {
+        QVERIFY(QDir(QString::fromStdString(m_dir.path().toStdString())).mkpath("folder"));
+        WriteToneWav(at("folder/inside.wav"), 3.0);
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav3);
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.SetMediaFile(at("folder")));
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.SetMediaFile(""));
+        QThread::msleep(300);
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.GetPosition());
+    }
+
+    void relativePathIsALocalFile()
+    {
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile("three.wav");
+        QDir::setCurrent(before);
+        engine.SetPosition(1.0);
+        QVERIFY(std::abs(engine.GetPosition() - 1.0) < 0.001);
+    }
+
+    void noMediaRaises()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.GetPosition());
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.SetPosition(1.0));
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.Play());
+    }
+
+    void endOfMediaKeepsPositionAtEnd()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_short);
+        engine.Play();
+        waitForEof(engine, 5000);
+        QVERIFY(engine.Status().eofReached);
+        const double atEnd = engine.GetPosition();
+        QVERIFY2(std::abs(atEnd - 1.5) < 0.1, qPrintable(QString::number(atEnd)));
+        QCOMPARE(positionAfter(engine, 200), atEnd);
+
+        // Play at the end starts over rather than doing nothing.
+        engine.Play();
+        const double again = positionAfter(engine, 300);
+        QVERIFY2(again > 0.05 && again < 1.0, qPrintable(QString::number(again)));
+    }
+
+    void outOfRangePositionsAreClamped()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav3);
+        engine.SetPosition(2.0);
+        engine.SetPosition(-5.0);  // mpv alone would count this from the end
+        QVERIFY(engine.GetPosition() < 0.001);
+        engine.SetPosition(1000.0);
+        QVERIFY(std::abs(engine.GetPosition() - 3.0) < 0.1);
+    }
+
+    void listenerHearsPropertyChanges()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        PlayerStatus heard;
+        int calls = 0;
+        engine.SetStatusListener([&](const PlayerStatus& s) { heard = s; ++calls; });
+        engine.SetMediaFile(m_mp3);
+        QTRY_VERIFY(calls > 0 && std::abs(heard.duration - 8.0) < 0.1);
+        QVERIFY(heard.loaded && heard.paused);
+        engine.SetSpeed(1.5);
+        engine.SetVolume(40.0);
+        engine.SetMuted(true);
+        QTRY_COMPARE(heard.speed, 1.5);
+        QTRY_COMPARE(heard.volume, 40.0);
+        QTRY_VERIFY(heard.muted);
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.SetSpeed(-1.0));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstMpvPlayerEngine)
+#include "tst_MpvPlayerEngine.moc"
