@@ -161,7 +161,7 @@ private slots:
         QVERIFY(fast >= 0);
         bar.speedChoice()->setCurrentIndex(fast);
         QCOMPARE(mpvDouble(engine, mpvprop::kSpeed), 1.5);
-        QCOMPARE(mpvFlag(engine, "audio-pitch-correction"), 1);
+        QCOMPARE(mpvFlag(engine, mpvprop::kAudioPitchCorrection), 1);
 
         bar.volumeSlider()->setValue(30);
         QCOMPARE(mpvDouble(engine, mpvprop::kVolume), 30.0);
