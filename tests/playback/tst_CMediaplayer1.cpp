@@ -156,6 +156,9 @@ private slots:
         slider->setSliderDown(false);
         QVERIFY(std::abs(player.GetPosition() - 2.5) < 0.001);
         QTRY_COMPARE(bar.timeLabel()->text(), QString("0:02 / 0:08"));
+        // A click beside the handle steps 5 s.
+        slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QVERIFY(std::abs(player.GetPosition() - 7.5) < 0.001);
 
         const int fast = bar.speedChoice()->findData(1.5);
         QVERIFY(fast >= 0);
