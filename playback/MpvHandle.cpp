@@ -1,6 +1,7 @@
 #include "playback/MpvHandle.h"
 
 #include "playback/MediaError.h"
+#include "playback/MpvProperties.h"
 
 #include <clocale>
 #include <cstring>
@@ -58,7 +59,7 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
     setOption(h, "keep-open", "yes");
     setOption(h, "hr-seek", "yes");
     setOption(h, "pause", "yes");
-    setOption(h, "audio-pitch-correction", "yes");
+    setOption(h, mpvprop::kAudioPitchCorrection, "yes");
     setOption(h, "vo", options.videoOutput);
     if (!options.audioOutput.empty())
         setOption(h, "ao", options.audioOutput);

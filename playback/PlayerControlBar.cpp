@@ -42,7 +42,9 @@ PlayerControlBar::PlayerControlBar(IPlayerEngine& engine, QWidget* parent) : QWi
     m_mute = makeButton(this, QStyle::SP_MediaVolume, tr("Mute"));
     m_mute->setCheckable(true);
     m_position = new QSlider(Qt::Horizontal, this);
-    m_position->setRange(0, 0);
+    m_position->setRange(0, 0);  // milliseconds
+    m_position->setSingleStep(1000);
+    m_position->setPageStep(5000);
     m_position->setFocusPolicy(Qt::NoFocus);
     m_volume = new QSlider(Qt::Horizontal, this);
     m_volume->setRange(0, 100);

@@ -1,6 +1,7 @@
 #include "playback/VideoView.h"
 
 #include "playback/MpvPlayerEngine.h"
+#include "playback/MpvProperties.h"
 
 #include <QMetaObject>
 #include <QPainter>
@@ -45,7 +46,7 @@ void VideoView::createContext(mpv_handle* handle)
 bool VideoView::hasVideo() const
 {
     int configured = 0;
-    return m_handle && mpv_get_property(m_handle, "vo-configured", MPV_FORMAT_FLAG, &configured) >= 0 && configured;
+    return m_handle && mpv_get_property(m_handle, mpvprop::kVoConfigured, MPV_FORMAT_FLAG, &configured) >= 0 && configured;
 }
 
 // The context must go before the handle it was made from; freeing it also

@@ -156,12 +156,15 @@ private slots:
         slider->setSliderDown(false);
         QVERIFY(std::abs(player.GetPosition() - 2.5) < 0.001);
         QTRY_COMPARE(bar.timeLabel()->text(), QString("0:02 / 0:08"));
+        // A click beside the handle steps 5 s.
+        slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QVERIFY(std::abs(player.GetPosition() - 7.5) < 0.001);
 
         const int fast = bar.speedChoice()->findData(1.5);
         QVERIFY(fast >= 0);
         bar.speedChoice()->setCurrentIndex(fast);
         QCOMPARE(mpvDouble(engine, mpvprop::kSpeed), 1.5);
-        QCOMPARE(mpvFlag(engine, "audio-pitch-correction"), 1);
+        QCOMPARE(mpvFlag(engine, mpvprop::kAudioPitchCorrection), 1);
 
         bar.volumeSlider()->setValue(30);
         QCOMPARE(mpvDouble(engine, mpvprop::kVolume), 30.0);
