@@ -2,6 +2,7 @@
 
 #include "app/CAboutDlg.h"
 #include "playback/MediaError.h"
+#include "playback/PlayerControlBar.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -40,6 +41,10 @@ CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
         m_timers[id].setTimerType(Qt::PreciseTimer);
         connect(&m_timers[id], &QTimer::timeout, this, [this, id] { DeliverTimer(id); });
     }
+    // The player's own bar drives the engine directly; its failures are
+    // told as any other player failure outside the media guard.
+    connect(m_player.controlBar(), &PlayerControlBar::failed, this,
+            [this](const QString& what) { ReportUnguardedFailure(what.toStdString()); });
     GetDlgItem(kEditStartId)->installEventFilter(this);
     GetDlgItem(kEditEndId)->installEventFilter(this);
     ConnectCommands();

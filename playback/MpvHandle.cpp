@@ -58,6 +58,9 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
     setOption(h, "idle", "yes");
     setOption(h, "keep-open", "yes");
     setOption(h, "hr-seek", "yes");
+    // Without a sound device the media still plays, silently, so positions
+    // advance and A, B and the watch keep working.
+    setOption(h, "audio-fallback-to-null", "yes");
     setOption(h, "pause", "yes");
     setOption(h, mpvprop::kAudioPitchCorrection, "yes");
     setOption(h, "vo", options.videoOutput);

@@ -1,5 +1,6 @@
 // Start-up without settings, the data exchange, and the three endings.
 #include "DialogHarness.h"
+#include "playback/PlayerControlBar.h"
 
 #include <QApplication>
 #include <QFile>
@@ -113,6 +114,15 @@ private slots:
         QVERIFY(!d.isVisible());
         QCOMPARE(h.player().calls, std::vector<std::string>{"Stop"});
         QVERIFY(QFile::exists(QString::fromStdString(h.path("quillini"))));
+    }
+
+    void failuresOfThePlayersOwnBarAreTold()
+    {
+        DialogHarness h;
+        emit h.dialog->m_player.controlBar()->failed("Play: no media loaded");
+        QCOMPARE(h.prompts.messages.size(), std::size_t(1));
+        QVERIFY(h.prompts.messages[0].text.find("no media loaded") != std::string::npos);
+        QCOMPARE(h.prompts.messages[0].caption, std::string("quillora"));
     }
 
     void timersRestartWhenStartedAgain()

@@ -64,6 +64,22 @@ private slots:
                  qPrintable(QString("advanced %1 s in %2 s").arg(end - start).arg(elapsed)));
     }
 
+    void playsOnWithoutASoundDevice()
+    {
+        const QByteArray saved = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:/nonexistent/quillora-no-server");
+        MpvOptions options = MpvOptions::NullOutputs();
+        options.audioOutput = "pulse";
+        MpvPlayerEngine engine(options);
+        engine.SetMediaFile(m_wav3);
+        engine.Play();
+        QTRY_VERIFY_WITH_TIMEOUT(engine.GetPosition() > 0.3, 5000);
+        if (saved.isNull())
+            qunsetenv("PULSE_SERVER");
+        else
+            qputenv("PULSE_SERVER", saved);
+    }
+
     void newFileTakesSeekAndPlayAtOnce()
     {
         MpvPlayerEngine engine(MpvOptions::NullOutputs());
