@@ -109,6 +109,15 @@ void CRecorderDlg::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
+void CRecorderDlg::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    if (m_startupMediaPending) {
+        m_startupMediaPending = false;
+        QTimer::singleShot(0, this, [this] { LoadStartupMedia(); });
+    }
+}
+
 void CRecorderDlg::OnAbout()
 {
     CAboutDlg about(this);

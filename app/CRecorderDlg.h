@@ -118,6 +118,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -156,5 +157,9 @@ private:
     BuiltControls m_controls;
     std::array<QTimer, 3> m_timers;
     bool m_initialised = false;
+    // The restored media file is handed to the player once the window has
+    // been painted, so that the window shows without waiting for the load.
+    bool m_startupMediaPending = false;
+    void LoadStartupMedia();
     std::array<bool, 3> m_tickFailureShown{};
 };

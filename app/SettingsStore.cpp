@@ -20,14 +20,9 @@ bool CRecorderDlg::LoadSettings()
     m_mediaPath = settings->mediaPath;
 
     m_editMediaPath->setText(QString::fromStdString(m_mediaPath));
-    try {
-        m_player.SetMediaFile(m_mediaPath);
-        m_player.Stop();
-    } catch (const MediaError& error) {
-        // The last media file may have moved since; the rest of the state
-        // is restored all the same, so nothing the user marked is lost.
-        ReportUnguardedFailure(error.what());
-    }
+    // Loaded into the player (SetMediaFile, then Stop) right after the
+    // window is first painted: start-up does not wait for the media.
+    m_startupMediaPending = true;
     m_editStart = m_segStart;
     m_editEnd = m_segEnd;
     EnablePlaybackControls(true);
@@ -45,4 +40,16 @@ bool CRecorderDlg::SaveSettings()
     // A settings file that cannot be written is passed over in silence.
     WriteFileBytes(path, FormatSettings(Settings{m_segStart, m_segEnd, m_segNudge, m_pauseNudge, m_markLag, m_mediaPath}));
     return true;
+}
+
+void CRecorderDlg::LoadStartupMedia()
+{
+    try {
+        m_player.SetMediaFile(m_mediaPath);
+        m_player.Stop();
+    } catch (const MediaError& error) {
+        // The last media file may have moved since; the rest of the state
+        // was restored all the same, so nothing the user marked is lost.
+        ReportUnguardedFailure(error.what());
+    }
 }
