@@ -38,7 +38,6 @@ public:
     // (save = true). A rejected number shows the standard message and stops
     // the exchange; the result says whether it ran through.
     bool DoDataExchange(bool save);
-    bool UpdateData(bool save) { return DoDataExchange(save); }
 
     // The control with that identifier, or nullptr.
     QWidget* GetDlgItem(int id) const { return m_controls.item(id); }
