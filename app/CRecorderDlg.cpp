@@ -140,7 +140,13 @@ void CRecorderDlg::closeEvent(QCloseEvent* event)
 
 void CRecorderDlg::OnClose()
 {
-    m_player.Stop();
+    // A player that fails to stop must not cost the user the settings or
+    // the unsaved pause points: the window closes either way.
+    try {
+        m_player.Stop();
+    } catch (const MediaError& error) {
+        ReportUnguardedFailure(error.what());
+    }
     SaveSettings();
     SavePausePointsIfModified();
 }

@@ -125,6 +125,19 @@ private slots:
         QCOMPARE(h.prompts.messages[0].caption, std::string("quillora"));
     }
 
+    void closeStillSavesWhenThePlayerFailsToStop()
+    {
+        DialogHarness h;
+        CRecorderDlg& d = *h.dialog;
+        d.m_pausePointsModified = true;
+        h.player().failOn("Stop", 0xFFFFFFF3u);
+        d.show();
+        QVERIFY(d.close());
+        QVERIFY(QFile::exists(QString::fromStdString(h.path("quillini"))));
+        QCOMPARE(h.prompts.messages.size(), std::size_t(2));  // the failure, then the save question
+        QCOMPARE(h.prompts.messages[1].caption, std::string("Ravelle"));
+    }
+
     void timersRestartWhenStartedAgain()
     {
         DialogHarness h;
