@@ -142,11 +142,7 @@ void CRecorderDlg::OnClose()
 {
     // A player that fails to stop must not cost the user the settings or
     // the unsaved pause points: the window closes either way.
-    try {
-        m_player.Stop();
-    } catch (const MediaError& error) {
-        ReportUnguardedFailure(error.what());
-    }
+    RunCommand([this] { m_player.Stop(); });
     SaveSettings();
     SavePausePointsIfModified();
 }

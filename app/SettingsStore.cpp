@@ -2,7 +2,6 @@
 
 #include "app/SettingsFile.h"
 #include "app/TextFile.h"
-#include "playback/MediaError.h"
 
 #include <QLineEdit>
 
@@ -44,12 +43,10 @@ bool CRecorderDlg::SaveSettings()
 
 void CRecorderDlg::LoadStartupMedia()
 {
-    try {
+    // The last media file may have moved since; a failure is told and the
+    // rest of the state was restored all the same, so nothing is lost.
+    RunCommand([this] {
         m_player.SetMediaFile(m_mediaPath);
         m_player.Stop();
-    } catch (const MediaError& error) {
-        // The last media file may have moved since; the rest of the state
-        // was restored all the same, so nothing the user marked is lost.
-        ReportUnguardedFailure(error.what());
-    }
+    });
 }
