@@ -60,7 +60,10 @@ edit_text() {
 
 wait_for_exit() {
   for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+  if kill -0 "$pid" 2>/dev/null; then
+    import -window root "$outdir/program-not-ended.png"
+    fail "the program did not end after $1 (screenshot program-not-ended.png)"
+  fi
   wait "$pid" || fail "the program ended with an error"
   pid=""
 }
@@ -87,7 +90,7 @@ echo "screenshot: $outdir/program.png (A = $a, B = $b)"
 awk -v a="$a" -v b="$b" 'BEGIN { exit !(a > 0 && b > a) }' || fail "A ($a) and B ($b) not taken from the playing position"
 
 "$close_tool" "$wid"
-wait_for_exit
+wait_for_exit "the close box"
 [ -f "$work/quillini" ] || fail "closing did not write the settings file"
 [ "$(tr -cd '\n' < "$work/quillini" | wc -c)" -eq 5 ] || fail "the settings file is not six lines"
 [ "$(tail -n 1 "$work/quillini")" = "$media" ] || fail "line 6 is not the media path"
@@ -98,5 +101,5 @@ start_program
 a6=$(awk -v a="$a" 'BEGIN { printf "%.15g", sprintf("%.6f", a) + 0 }')  # kept to six decimals
 [ "$(edit_text 290 195 59 16)" = "$a6" ] || fail "the restart does not show A as $a6"
 xdotool key Escape
-wait_for_exit
+wait_for_exit "Esc"
 echo "program test passed"
