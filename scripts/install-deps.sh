@@ -11,7 +11,7 @@ packages=(
   # run
   qt6-qpa-plugins fonts-noto-cjk
   # tests and benchmarks: headless X server, sound server, screenshots
-  xvfb xauth xdotool xclip x11-apps imagemagick pulseaudio pulseaudio-utils lame
+  xvfb xauth xdotool xclip x11-apps imagemagick pulseaudio pulseaudio-utils lame ffmpeg
 )
 
 missing=()
