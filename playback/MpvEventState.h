@@ -27,6 +27,7 @@ public:
     // mpv's code for a failed load.
     int LoadError() const { return m_loadError; }
     bool SeekDone() const { return m_seek == Seek::Done; }
+    bool SeekPending() const { return m_seek == Seek::Asked || m_seek == Seek::Seen; }
 
     bool Loaded() const { return m_status.loaded; }
     // Why there is no media, in words: "no media is loaded" when none ever

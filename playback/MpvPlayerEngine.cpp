@@ -109,20 +109,28 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
     m_frames->SetHasVideo(m_state.Status().hasVideo);
 }
 
-// Waits on mpv's own events until done() holds, for at most timeoutMs.
-template <typename Done> void MpvPlayerEngine::waitFor(Done done, int timeoutMs, const std::string& what)
+// Waits on mpv's own events until done() holds, for at most timeoutMs;
+// says whether it holds.
+template <typename Done> bool MpvPlayerEngine::waitUntil(Done done, int timeoutMs)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {
         const double left = secondsLeft(deadline);
-        if (left <= 0.0) {
-            postDrain();
-            throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_GENERIC), what + ": the player did not answer in time");
-        }
+        if (left <= 0.0)
+            return false;
         const mpv_event* event = Mpv().wait_event(m_handle.get(), std::min(left, 0.05));
         if (event->event_id != MPV_EVENT_NONE)
             handleEvent(*event);
     }
+    return true;
+}
+
+template <typename Done> void MpvPlayerEngine::waitFor(Done done, int timeoutMs, const std::string& what)
+{
+    if (waitUntil(done, timeoutMs))
+        return;
+    postDrain();
+    throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_GENERIC), what + ": the player did not answer in time");
 }
 
 // mpv would read "scheme://..." as a URL and a folder as a playlist of its
@@ -200,6 +208,8 @@ double MpvPlayerEngine::GetPosition()
     requireLoaded("GetPosition");
     double seconds = 0.0;
     CheckMpv(Mpv().get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &seconds), "time-pos");
+    if (m_state.SeekPending() && m_pinned)
+        return *m_pinned;  // mpv's figure is from before the seek
     if (atArmedEnd(seconds))
         m_pinned = m_armed->end;  // held there: the watch must find its end reached
     if (!m_pinned)
@@ -217,10 +227,10 @@ void MpvPlayerEngine::SetPosition(double seconds)
 {
     drainEvents();
     requireLoaded("SetPosition");
-    seekAndWait(seconds);
+    seek(seconds);
 }
 
-void MpvPlayerEngine::seekAndWait(double seconds)
+void MpvPlayerEngine::seek(double seconds)
 {
     const double duration = mpvDouble(mpvprop::kDuration, 0.0);
     // mpv reads a negative absolute target as counted from the end: clamp.
@@ -231,18 +241,18 @@ void MpvPlayerEngine::seekAndWait(double seconds)
     m_state.BeginSeek();
     RunMpvCommand(m_handle.get(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
                                    MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
-    // The command only queues the seek: wait until mpv has done it, so that
-    // a position read next is the new one.
-    waitFor([this] { return m_state.SeekDone(); }, m_options.seekTimeoutMs, "seek");
+    m_pinned = target;
+    m_state.Status().position = target;
+    // The command only queues the seek. A short one is waited for, so that
+    // mpv's own figures are the new ones at once; a long one goes on alone.
+    const bool done = waitUntil([this] { return m_state.SeekDone(); }, m_options.seekWaitMs);
     postDrain();
     requireLoaded("SetPosition");
     // After audio has played, mpv reports a paused seek's position short by
     // the audio output's buffer (0.2 s with ao=null) although it resumes from
     // the target: the engine keeps the target as the position instead.
-    m_pinned.reset();
-    if (!m_state.Status().eofReached)
-        m_pinned = target;
-    m_state.Status().position = target;
+    if (done && m_state.Status().eofReached)
+        m_pinned.reset();
 }
 
 void MpvPlayerEngine::Play()
@@ -252,9 +262,9 @@ void MpvPlayerEngine::Play()
     const double position = GetPosition();
     const double duration = m_state.Status().duration;
     if (duration > 0.0 && position >= duration - kMediaEndTolerance)
-        seekAndWait(0.0);  // at the end of the media, playing again means from the start
-    else if (m_state.Status().eofReached)
-        seekAndWait(position);  // held at an end a watch armed: on from there
+        seek(0.0);  // at the end of the media, playing again means from the start
+    else if (m_state.Status().eofReached && !m_state.SeekPending())
+        seek(position);  // held at an end a watch armed: on from there
     setFlag(mpvprop::kPause, false);
     m_state.Status().paused = false;
     m_wantsPlay = true;
@@ -269,7 +279,8 @@ void MpvPlayerEngine::Pause()
     Mpv().get_property(m_handle.get(), mpvprop::kPause, MPV_FORMAT_FLAG, &wasPaused);
     setFlag(mpvprop::kPause, true);
     m_state.Status().paused = true;
-    if (!wasPaused && m_state.Loaded())
+    // While a seek goes on the position is its target already.
+    if (!wasPaused && m_state.Loaded() && !m_state.SeekPending())
         settleAfterPause();
 }
 

@@ -36,7 +36,9 @@ public:
     // mpv has no position. At an armed end it is exactly that end.
     double GetPosition() override;
     // Clamps to [0, duration]; returns once mpv has reached the target (or
-    // the end). Throws when no media is loaded, the seek fails or times out.
+    // the end), or after options.seekWaitMs with the seek still going on;
+    // the position reads as the target either way. Throws when no media is
+    // loaded or mpv refuses the seek.
     void SetPosition(double seconds) override;
     // Play at the end of the media starts again from 0; at an armed end it
     // goes on from there. Throws when no media is loaded.
@@ -74,12 +76,13 @@ private:
     static std::string localMediaPath(const std::string& path);
     static void onWakeup(void* self);
     void postDrain();
+    template <typename Done> bool waitUntil(Done done, int timeoutMs);
     template <typename Done> void waitFor(Done done, int timeoutMs, const std::string& what);
     void handleEvent(const mpv_event& event);
     void notify();
     void unloadQuietly();
     void requireLoaded(const char* operation) const;
-    void seekAndWait(double seconds);
+    void seek(double seconds);
     void settleAfterPause();
     bool atArmedEnd(double mpvSeconds) const;
     void applyArmed(const std::optional<Armed>& armed);

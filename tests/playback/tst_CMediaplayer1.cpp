@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(litShare(player), 0.0);
     }
 
-    void seekShowsItsFrameBeforeReturning()
+    void seekShowsItsFrame()
     {
         CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(withVideo()));
         player.resize(401, 374);
@@ -96,13 +96,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(litShare(player) > 0.3, 5000);
         const QImage atStart = player.grab(player.videoView()->geometry()).toImage();
 
-        // No event loop runs between the seek and the grab: the frame must
-        // have been rendered while the engine waited for the seek.
+        // The frame is rendered off the GUI thread: the seek returns with
+        // the position at its target and the frame follows.
         player.SetPosition(2.0);
         QVERIFY(std::abs(player.GetPosition() - 2.0) < 0.001);
-        const QImage atTwo = player.grab(player.videoView()->geometry()).toImage();
+        QTRY_VERIFY_WITH_TIMEOUT(player.grab(player.videoView()->geometry()).toImage() != atStart, 5000);
         QVERIFY(litShare(player) > 0.3);
-        QVERIFY(atTwo != atStart);
     }
 
     void barStaysClearOfTheDialogButtons()
