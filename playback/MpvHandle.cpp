@@ -43,8 +43,11 @@ void setOption(mpv_handle* handle, const char* name, const std::string& value)
 
 MpvHandle CreateMpvHandle(const MpvOptions& options)
 {
-    // mpv refuses to start unless numbers are formatted with ".".
-    std::setlocale(LC_NUMERIC, "C");
+    // mpv refuses to start unless numbers are formatted with "."; the
+    // program has set that already, a test may not have.
+    const char* numeric = std::setlocale(LC_NUMERIC, nullptr);
+    if (!numeric || std::strcmp(numeric, "C") != 0)
+        std::setlocale(LC_NUMERIC, "C");
     MpvHandle handle(Mpv().create());
     if (!handle)
         throw MpvError(MPV_ERROR_NOMEM, "mpv could not be created");

@@ -46,20 +46,39 @@ MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
 
 MpvPlayerEngine::~MpvPlayerEngine()
 {
+    if (m_preparing.valid())
+        m_preparing.wait();  // its handle goes with the future
     m_renderer.reset();  // the render context goes before the handle
     m_handle.reset();    // the deleter clears the wakeup callback first
 }
 
-void MpvPlayerEngine::PrepareInBackground() { LoadMpvInBackground(); }
+namespace {
+MpvHandle createObservedHandle(const MpvOptions& options)
+{
+    MpvHandle created = CreateMpvHandle(options);
+    MpvEventState::ObserveAll(created.get());
+    return created;
+}
+}  // namespace
+
+// Loading libmpv and starting mpv take longer than showing the window: both
+// happen on a thread of their own, and the first call waits for them.
+void MpvPlayerEngine::PrepareInBackground()
+{
+    if (m_handle || m_preparing.valid())
+        return;
+    m_preparing = std::async(std::launch::async, [options = m_options] { return createObservedHandle(options); });
+}
 
 mpv_handle* MpvPlayerEngine::handle()
 {
     if (m_handle)
         return m_handle.get();
-    MpvHandle created = CreateMpvHandle(m_options);
-    mpv_handle* h = created.get();
-    MpvEventState::ObserveAll(h);
-    m_handle = std::move(created);
+    if (m_preparing.valid())
+        m_handle = m_preparing.get();  // throws what the preparation threw
+    else
+        m_handle = createObservedHandle(m_options);
+    mpv_handle* h = m_handle.get();
     if (m_options.videoOutput == "libmpv")
         m_renderer = std::make_unique<MpvVideoRenderer>(h, *m_frames);
     Mpv().set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -59,7 +60,8 @@ public:
     VideoFrames& Video() override { return *m_frames; }
     void PrepareInBackground() override;
 
-    // The handle, created on first call. Throws MediaError when mpv cannot start.
+    // The handle, created on first call or taken from PrepareInBackground.
+    // Throws MediaError when mpv cannot start.
     mpv_handle* handle();
     bool HasRenderer() const;
 
@@ -92,6 +94,7 @@ private:
 
     MpvOptions m_options;
     std::unique_ptr<VideoFrames> m_frames;
+    std::future<MpvHandle> m_preparing;  // a handle being made off the GUI thread
     MpvHandle m_handle;
     std::unique_ptr<MpvVideoRenderer> m_renderer;
     MpvEventState m_state;
