@@ -37,6 +37,19 @@ bool fileIsThere(const std::string& path)
     std::error_code error;
     return std::filesystem::exists(path, error);
 }
+
+// What tells one version of a file from the next.
+std::string fileStamp(const std::string& path)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error)
+        return std::string();
+    const auto time = std::filesystem::last_write_time(path, error);
+    if (error)
+        return std::string();
+    return path + '\n' + std::to_string(size) + '\n' + std::to_string(time.time_since_epoch().count());
+}
 }  // namespace
 
 MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
@@ -167,6 +180,7 @@ std::string MpvPlayerEngine::localMediaPath(const std::string& path)
 void MpvPlayerEngine::SetMediaFile(const std::string& requested)
 {
     mpv_handle* h = handle();
+    drainEvents();
     applyArmed(std::nullopt);  // a new file plays freely until a watch arms an end again
     m_pinned.reset();
     m_wantsPlay = false;
@@ -180,6 +194,13 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     }
     // Paused before the load, so the new file starts paused at 0.
     setFlag(mpvprop::kPause, true);
+    const std::string stamp = fileStamp(path);
+    if (m_state.Loaded() && !stamp.empty() && stamp == m_loadedStamp) {
+        m_state.Status().paused = true;
+        seek(0.0, 0);
+        return;
+    }
+    m_loadedStamp.clear();
 
     MpvNodeGuard result;
     RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdLoadFile), MpvStringNode(path.c_str()),
@@ -201,6 +222,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
         throw MpvError(m_state.LoadError(), "cannot play " + path);
     }
     m_state.Status().duration = mpvDouble(mpvprop::kDuration, 0.0);
+    m_loadedStamp = stamp;
 }
 
 void MpvPlayerEngine::unloadQuietly()
@@ -246,10 +268,10 @@ void MpvPlayerEngine::SetPosition(double seconds)
 {
     drainEvents();
     requireLoaded("SetPosition");
-    seek(seconds);
+    seek(seconds, m_options.seekWaitMs);
 }
 
-void MpvPlayerEngine::seek(double seconds)
+void MpvPlayerEngine::seek(double seconds, int waitMs)
 {
     const double duration = mpvDouble(mpvprop::kDuration, 0.0);
     // mpv reads a negative absolute target as counted from the end: clamp.
@@ -264,7 +286,7 @@ void MpvPlayerEngine::seek(double seconds)
     m_state.Status().position = target;
     // The command only queues the seek. A short one is waited for, so that
     // mpv's own figures are the new ones at once; a long one goes on alone.
-    const bool done = waitUntil([this] { return m_state.SeekDone(); }, m_options.seekWaitMs);
+    const bool done = waitUntil([this] { return m_state.SeekDone(); }, waitMs);
     postDrain();
     requireLoaded("SetPosition");
     // After audio has played, mpv reports a paused seek's position short by
@@ -281,9 +303,9 @@ void MpvPlayerEngine::Play()
     const double position = GetPosition();
     const double duration = m_state.Status().duration;
     if (duration > 0.0 && position >= duration - kMediaEndTolerance)
-        seek(0.0);  // at the end of the media, playing again means from the start
+        seek(0.0, m_options.seekWaitMs);  // at the end of the media, playing again means from the start
     else if (m_state.Status().eofReached && !m_state.SeekPending())
-        seek(position);  // held at an end a watch armed: on from there
+        seek(position, m_options.seekWaitMs);  // held at an end a watch armed: on from there
     setFlag(mpvprop::kPause, false);
     m_state.Status().paused = false;
     m_wantsPlay = true;

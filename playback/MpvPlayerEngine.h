@@ -31,7 +31,8 @@ public:
     // -17 unknown format) or a timeout after options.loadTimeoutMs; throws
     // -13 at once for an empty path or a folder. The path is always taken as
     // a local file, never as a URL. After a failure no media is loaded.
-    // Disarms any armed end.
+    // Disarms any armed end. The file that is loaded already, unchanged on
+    // disk, is not read again: it is only paused and moved to 0.
     void SetMediaFile(const std::string& path) override;
     // Throws when no media is loaded (saying why: "the file is gone"), or
     // mpv has no position. At an armed end it is exactly that end.
@@ -84,7 +85,7 @@ private:
     void notify();
     void unloadQuietly();
     void requireLoaded(const char* operation) const;
-    void seek(double seconds);
+    void seek(double seconds, int waitMs);
     void settleAfterPause();
     bool atArmedEnd(double mpvSeconds) const;
     void applyArmed(const std::optional<Armed>& armed);
@@ -100,6 +101,7 @@ private:
     MpvEventState m_state;
     std::optional<double> m_pinned;  // the position to report while mpv's lags; see GetPosition
     std::optional<Armed> m_armed;    // what mpv has been told
+    std::string m_loadedStamp;       // path, size and time of the loaded file
     bool m_wantsPlay = false;        // Play was the last of Play, Pause and Stop
     std::function<void(const PlayerStatus&)> m_listener;
     std::atomic<bool> m_drainPosted{false};

@@ -97,6 +97,25 @@ private slots:
         QVERIFY(std::abs(engine.Status().duration - 8.0) < 0.1);
     }
 
+    void sameFileAgainStartsOverAndAChangedOneIsRead()
+    {
+        const std::string file = at("again.wav");
+        WriteToneWav(file, 3.0);
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(file);
+        engine.Play();
+        QTRY_VERIFY(engine.GetPosition() > 0.3);
+        engine.SetMediaFile(file);
+        QCOMPARE(engine.GetPosition(), 0.0);
+        QVERIFY(engine.Status().paused);
+        QCOMPARE(positionAfter(engine, 200), 0.0);
+
+        QThread::msleep(20);  // a later modification time
+        WriteToneWav(file, 6.0);
+        engine.SetMediaFile(file);
+        QVERIFY(std::abs(engine.Status().duration - 6.0) < 0.1);
+    }
+
     void pausedSeekReadsBack_data()
     {
         QTest::addColumn<QString>("file");
