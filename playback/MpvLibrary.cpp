@@ -3,10 +3,7 @@
 #include "playback/MediaError.h"
 
 #include <dlfcn.h>
-#include <future>
-#include <mutex>
 #include <string>
-#include <thread>
 
 namespace {
 constexpr char kLibraryName[] = "libmpv.so.2";
@@ -58,29 +55,11 @@ Loaded load()
     return result;
 }
 
-// One load for the process, whichever thread asks first.
-std::shared_future<Loaded>& loading()
-{
-    static std::shared_future<Loaded> future;
-    return future;
-}
-
-std::mutex& loadingMutex()
-{
-    static std::mutex m;
-    return m;
-}
-
+// One load for the process, by whichever thread asks first.
 const Loaded& loaded()
 {
-    std::shared_future<Loaded> future;
-    {
-        std::lock_guard lock(loadingMutex());
-        if (!loading().valid())
-            loading() = std::async(std::launch::deferred, load).share();
-        future = loading();
-    }
-    return future.get();
+    static const Loaded library = load();  // thread-safe: later callers wait for the first
+    return library;
 }
 }  // namespace
 
@@ -90,12 +69,4 @@ const MpvApi& Mpv()
     if (!l.error.empty())
         throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_GENERIC), l.error);
     return l.api;
-}
-
-void LoadMpvInBackground()
-{
-    std::lock_guard lock(loadingMutex());
-    if (loading().valid())
-        return;
-    loading() = std::async(std::launch::async, load).share();
 }

@@ -5,7 +5,8 @@
 
 // libmpv, loaded at run time rather than linked: its shared libraries take
 // longer to load than the whole window takes to show, so the program shows
-// the window first and loads them on a thread of their own meanwhile.
+// the window first and loads them on another thread meanwhile (see
+// MpvPlayerEngine::PrepareInBackground).
 struct MpvApi {
     decltype(&mpv_create) create;
     decltype(&mpv_initialize) initialize;
@@ -28,11 +29,8 @@ struct MpvApi {
     decltype(&mpv_render_context_free) render_context_free;
 };
 
-// The loaded library. The first call loads it, or waits for a load that
-// LoadMpvInBackground started. Throws MediaError when libmpv cannot be
-// loaded or lacks a function; later calls throw the same again.
+// The loaded library, from any thread. The first call loads it; one that
+// comes while another thread loads it waits for that load. Throws MediaError
+// when libmpv cannot be loaded or lacks a function; later calls throw the
+// same again.
 const MpvApi& Mpv();
-
-// Starts loading libmpv on a thread of its own and returns at once; a
-// second call, or one after Mpv() has run, does nothing.
-void LoadMpvInBackground();
