@@ -150,6 +150,9 @@ private:
     void ConnectPlaybackCommands();
     void ConnectPausePointCommands();
     void ConnectRecordingCommands();
+    // Shows the recorder's account of a start that failed or a take that
+    // ended by itself, if it has one.
+    void TellRecorderFailure();
     BoxAnswer Ask(const std::string& text, const std::string& caption, BoxButtons buttons, BoxIcon icon);
     void SetPauseFilePath(const std::string& path);
     bool IsChecked(int id) const;
