@@ -12,6 +12,8 @@ packages=(
   qt6-qpa-plugins fonts-noto-cjk
   # tests and benchmarks: headless X server, sound server, screenshots
   xvfb xauth xdotool xclip x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils lame
+  # install and package checks; redrawing the icons from their SVG
+  desktop-file-utils appstream dpkg-dev groff-base librsvg2-bin
 )
 
 missing=()
