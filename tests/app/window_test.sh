@@ -58,8 +58,15 @@ sleep 0.5
 import -window "$about" "$work/about.png"
 pixel=$(convert "$work/about.png" -format '%[fx:int(255*p{22,19}.r)],%[fx:int(255*p{22,19}.g)]' info:)
 [ "$pixel" = "255,0" ] || fail "the about box shows no pennant (colour $pixel at the flag)"
-xdotool key --window "$about" Return
-sleep 0.5
+# Enter closes it (sent to the focus: the box is gone before a key sent to
+# its window would be released).
+xdotool windowfocus --sync "$about" 2>/dev/null || true
+xdotool key Return
+for _ in $(seq 1 50); do
+  xdotool search --onlyvisible --name '^关于 Quillora$' >/dev/null || break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name '^关于 Quillora$' >/dev/null && fail "Enter did not close the about box"
 
 xdotool windowfocus --sync "$wid"
 xdotool key Escape
