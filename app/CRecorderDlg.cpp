@@ -1,5 +1,6 @@
 #include "app/CRecorderDlg.h"
 
+#include "app/ApplicationIcon.h"
 #include "app/CAboutDlg.h"
 #include "playback/MediaError.h"
 #include "playback/PlayerControlBar.h"
@@ -22,7 +23,7 @@ constexpr int kAboutButtonId = 1036;
 CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
     : QDialog(parent),
       m_recorder(services.makeRecorderBackend()),
-      m_hIcon(QStringLiteral(":/res/quillora.xpm")),
+      m_hIcon(ApplicationIcon()),
       m_player(services.makePlayerEngine()),
       m_services(services),
       m_appTitle(ApplicationTitle(services.executablePath))

@@ -1,13 +1,14 @@
 #include "app/CRecorderDlg.h"
 
 #include "app/SettingsFile.h"
+#include "app/SettingsLocation.h"
 #include "app/TextFile.h"
 
 #include <QLineEdit>
 
 bool CRecorderDlg::LoadSettings()
 {
-    const std::optional<std::string> bytes = ReadFileBytes(SettingsPathFor(m_services.executablePath));
+    const std::optional<std::string> bytes = ReadFileBytes(SettingsFileLocation(m_services.executablePath));
     const std::optional<Settings> settings = bytes ? ParseSettings(*bytes) : std::nullopt;
     if (!settings)
         return false;
@@ -32,10 +33,11 @@ bool CRecorderDlg::LoadSettings()
 
 bool CRecorderDlg::SaveSettings()
 {
-    const std::string path = SettingsPathFor(m_services.executablePath);
+    const std::string path = SettingsFileLocation(m_services.executablePath);
     if (path.empty())
         return true;
     DoDataExchange(true);
+    CreateParentFolders(path);
     // A settings file that cannot be written is passed over in silence.
     WriteFileBytes(path, FormatSettings(Settings{m_segStart, m_segEnd, m_segNudge, m_pauseNudge, m_markLag, m_mediaPath}));
     return true;

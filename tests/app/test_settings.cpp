@@ -1,9 +1,11 @@
 // The six-line settings file: its bytes, its path, and a restart.
 #include "DialogHarness.h"
 #include "app/SettingsFile.h"
+#include "app/SettingsLocation.h"
 #include "app/TextFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -120,13 +122,61 @@ private slots:
         QCOMPARE(std::string(h.dialog->m_pauseFilePath), h.path("gone.txt"));
     }
 
-    void unwritableSettingsFolderIsPassedOverInSilence()
+    // Where the executable's folder cannot take the file, it lives in the
+    // user's configuration folder; a file beside the executable always wins.
+    void settingsStayBesideTheExecutableUnlessItsFolderIsClosed_data()
     {
+        QTest::addColumn<QString>("exeName");
+        QTest::addColumn<bool>("besideFileExists");
+        QTest::addColumn<bool>("expectBeside");
+        QTest::newRow("writable folder") << "quillora" << false << true;
+        QTest::newRow("folder that cannot be made") << "no/such/dir/quillora" << false << false;
+        QTest::newRow("existing file beside") << "quillora" << true << true;
+    }
+
+    void settingsStayBesideTheExecutableUnlessItsFolderIsClosed()
+    {
+        QFETCH(QString, exeName);
+        QFETCH(bool, besideFileExists);
+        QFETCH(bool, expectBeside);
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const std::string userFile = config.filePath("quillora/quillini").toStdString();
+        QVERIFY(CreateParentFolders(userFile));
+        writeFile(userFile, "7\r\n8\r\n0.5\r\n0.5\r\n0.33\r\n/m/user.mp3");
+
+        DialogHarness h(exeName.toStdString(), false);
+        const std::string beside = SettingsPathFor(h.services.executablePath);
+        if (besideFileExists)
+            writeFile(beside, "1\r\n2\r\n0.5\r\n0.5\r\n0.33\r\n/m/beside.mp3");
+        QCOMPARE(SettingsFileLocation(h.services.executablePath), expectBeside ? beside : userFile);
+        h.dialog->show();
+        QCOMPARE(h.dialog->m_segStart, besideFileExists ? 1.0 : expectBeside ? 0.0 : 7.0);
+        h.dialog->m_segStart = 3.5;
+        QVERIFY(h.dialog->close());
+        QVERIFY(h.prompts.messages.empty());
+        QVERIFY(readFile(expectBeside ? beside : userFile).starts_with("3.500000\r\n"));
+        QCOMPARE(readFile(expectBeside ? userFile : beside), expectBeside ? std::string("7\r\n8\r\n0.5\r\n0.5\r\n0.33\r\n/m/user.mp3") : std::string("<missing>"));
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    void configurationFolderIsMadeWhenTheFileIsFirstWritten()
+    {
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toUtf8());
+        for (const char* xdg : {"", "relative/ignored"}) {
+            qputenv("XDG_CONFIG_HOME", xdg);
+            QCOMPARE(UserSettingsPath(), home.filePath(".config/quillora/quillini").toStdString());
+        }
+        qunsetenv("XDG_CONFIG_HOME");
         DialogHarness h("no/such/dir/quillora");
         h.dialog->show();
         QVERIFY(h.dialog->close());
-        QVERIFY(h.prompts.messages.empty());
+        QVERIFY(QFile::exists(home.filePath(".config/quillora/quillini")));
+        QCOMPARE(QFileInfo(home.filePath(".config/quillora")).permissions() & QFileDevice::ReadOther, QFileDevice::Permissions());
         QVERIFY(!QFile::exists(QString::fromStdString(h.path("no"))));
+        qputenv("HOME", oldHome);
     }
 };
 
