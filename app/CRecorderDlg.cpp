@@ -149,11 +149,15 @@ void CRecorderDlg::OnClose()
 
 bool CRecorderDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut) {
-        if (watched == GetDlgItem(kEditStartId))
-            RunCommand([this] { OnKillFocusStart(); });
-        else if (watched == GetDlgItem(kEditEndId))
-            RunCommand([this] { OnKillFocusEnd(); });
+    const bool startEdit = watched == GetDlgItem(kEditStartId);
+    if (event->type() == QEvent::FocusOut && (startEdit || watched == GetDlgItem(kEditEndId))) {
+        // The edit takes its focus loss first (its selection goes), then the
+        // command runs, as a focus-lost notification follows the control's
+        // own handling.
+        watched->event(event);
+        if (!m_refusingNumber)
+            RunCommand([this, startEdit] { startEdit ? OnKillFocusStart() : OnKillFocusEnd(); });
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

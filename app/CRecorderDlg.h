@@ -149,6 +149,9 @@ private:
     void ConnectRecordingCommands();
     BoxAnswer Ask(const std::string& text, const std::string& caption, BoxButtons buttons, BoxIcon icon);
     void SetPauseFilePath(const std::string& path);
+    // Tells that an edit does not hold a number and hands the focus back.
+    void RefuseNumber(QLineEdit* edit);
+    bool m_refusingNumber = false;
     bool IsChecked(int id) const;
 
     DialogServices m_services;
