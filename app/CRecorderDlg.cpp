@@ -90,11 +90,7 @@ bool CRecorderDlg::OnInitDialog()
         m_segNudge = 0.5;
         m_pauseNudge = 0.5;
         m_markLag = 0.33;
-        m_mediaPath = "D:\\AllMediaFile.mp3";
-        EnablePlaybackControls(false);
-        SetPauseFilePath("D:\\AllMediaFile1.txt");
-        m_lastPauseIndex = -1;
-        m_pausePointsModified = false;
+        UseDefaultMedia();
     }
     m_editMediaPath->setText(QString::fromStdString(m_mediaPath));
     DoDataExchange(false);
@@ -208,8 +204,9 @@ BoxAnswer CRecorderDlg::Ask(const std::string& text, const std::string& caption,
 
 void CRecorderDlg::SetPauseFilePath(const std::string& path)
 {
-    // Callers hand over paths that fit; the copy is bounded all the same.
-    const std::size_t length = std::min(path.size(), kPathBufferSize - 1);
+    // Callers hand over paths that fit; a path that does not is not cut,
+    // since the cut one would name some other file: there is none then.
+    const std::size_t length = path.size() < kPathBufferSize ? path.size() : 0;
     path.copy(m_pauseFilePath, length);
     m_pauseFilePath[length] = '\0';
 }
