@@ -125,6 +125,17 @@ std::string FormatShown(double value) { return toChars(value, std::chars_format:
 
 std::string FormatFixed6(double value) { return toChars(value, std::chars_format::fixed, 6); }
 
+std::string FormatFileNumber(double value)
+{
+    constexpr std::size_t kLongestLine = 78;  // a line read takes 79 characters, the line feed included
+    std::string text = FormatFixed6(value);
+    if (text.size() <= kLongestLine)
+        return text;
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::scientific);
+    return std::string(buffer.data(), result.ptr);
+}
+
 std::optional<double> ParseWholeNumber(std::string_view text)
 {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);

@@ -48,6 +48,6 @@ std::string FormatSettings(const Settings& settings)
 {
     std::string text;
     for (double value : {settings.segStart, settings.segEnd, settings.segNudge, settings.pauseNudge, settings.markLag})
-        text += FormatFixed6(value) + "\n";
+        text += FormatFileNumber(value) + "\n";
     return ToWindowsText(text) + settings.mediaPath;
 }

@@ -54,6 +54,12 @@ void CRecorderDlg::OnOpenMedia()
             m_appTitle, BoxButtons::Ok, BoxIcon::Exclamation);
         return;
     }
+    // The settings keep the path as one line.
+    if (path.find('\n') != std::string::npos) {
+        Ask("The path of this file holds a line break, which the settings cannot keep:\n" + path, m_appTitle,
+            BoxButtons::Ok, BoxIcon::Exclamation);
+        return;
+    }
     m_editMediaPath->setText(QString::fromStdString(path));
     m_mediaPath = path;
     m_player.SetMediaFile(path);

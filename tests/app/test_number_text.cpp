@@ -78,6 +78,15 @@ private slots:
         QCOMPARE(FormatFixed6(1.0000004), std::string("1.000000"));
         QCOMPARE(FormatFixed6(-0.0000004), std::string("-0.000000"));
     }
+
+    void fileNumbersFitALineRead()
+    {
+        QCOMPARE(FormatFileNumber(12.5), std::string("12.500000"));
+        QCOMPARE(FormatFileNumber(1e70).size(), std::size_t(71 + 7));  // the longest "%f" that fits
+        QCOMPARE(FormatFileNumber(1e71), std::string("1e+71"));
+        QCOMPARE(FormatFileNumber(-1e300), std::string("-1e+300"));
+        QCOMPARE(ReadLeadingNumber(FormatFileNumber(1.7976931348623157e308)), 1.7976931348623157e308);
+    }
 };
 
 QTEST_MAIN(NumberTextTest)

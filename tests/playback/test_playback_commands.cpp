@@ -106,6 +106,10 @@ private slots:
         h.prompts.openAnswers.push_back(fits);
         d.OnOpenMedia();
         QCOMPARE(std::string(d.m_pauseFilePath), "/" + std::string(244, 'b') + ".txt");
+        // Nor can the settings keep a line break.
+        h.prompts.openAnswers.push_back("/m/a\nb.mp3");
+        d.OnOpenMedia();
+        QCOMPARE(d.m_mediaPath, fits);
     }
 
     void pauseAndStopTakeB()
