@@ -12,6 +12,8 @@ packages=(
   qt6-qpa-plugins fonts-noto-cjk
   # tests and benchmarks: headless X server, sound server, screenshots
   xvfb xauth xdotool xclip x11-apps imagemagick pulseaudio pulseaudio-utils lame
+  # fuzzing the file readers: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()
