@@ -147,6 +147,9 @@ private:
     void ConnectPlaybackCommands();
     void ConnectPausePointCommands();
     void ConnectRecordingCommands();
+    // Shows the recorder's account of a start that failed or a take that
+    // ended by itself, if it has one.
+    void TellRecorderFailure();
     BoxAnswer Ask(const std::string& text, const std::string& caption, BoxButtons buttons, BoxIcon icon);
     void SetPauseFilePath(const std::string& path);
     // No media file: the default path, no pause points, playback disabled.
