@@ -19,7 +19,7 @@ struct FileDescriptor {
 };
 
 // A zero byte would end the path early, naming some other file.
-bool IsUsablePath(const std::string& path) { return !path.empty() && path.find('\0') == std::string::npos; }
+bool isUsablePath(const std::string& path) { return !path.empty() && path.find('\0') == std::string::npos; }
 
 bool isSomethingButARegularFile(const std::string& path)
 {
@@ -30,7 +30,7 @@ bool isSomethingButARegularFile(const std::string& path)
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t limit)
 {
-    if (!IsUsablePath(path))
+    if (!isUsablePath(path))
         return std::nullopt;
     // Without blocking: opening a FIFO would wait for a writer.
     const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
@@ -60,7 +60,7 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes)
 {
     // A folder, a FIFO or a device where the file should be is left alone:
     // writing would wait for a reader, fill a device, or rename a file over it.
-    if (!IsUsablePath(path) || isSomethingButARegularFile(path))
+    if (!isUsablePath(path) || isSomethingButARegularFile(path))
         return false;
     // Written beside the target and renamed over it, so a full disk leaves
     // the old file whole; where no file may be made beside it, written in
