@@ -58,7 +58,7 @@ void showWithinBound(CRecorderDlg& d)
     clock.start();
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
-    QVERIFY2(clock.elapsed() < 5000, "the start waited for a file");
+    QVERIFY2(clock.elapsed() < 1000, "the start waited for a file");
 }
 
 // Five number lines and the media path.
