@@ -14,6 +14,8 @@ packages=(
   xvfb xauth xdotool xclip x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils lame
   # install and package checks; redrawing the icons from their SVG
   desktop-file-utils appstream dpkg-dev groff-base librsvg2-bin
+  # fuzzing the file readers: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <limits>
 
 namespace {
 void writeFile(const std::string& path, const std::string& bytes) { QVERIFY(WriteFileBytes(path, bytes)); }
@@ -57,6 +58,86 @@ private slots:
         QCOMPARE(junk->markLag, 12.0);
         const std::optional<Settings> longPath = ParseSettings("1\n2\n3\n4\n5\n" + std::string(300, 'p'));
         QCOMPARE(longPath->mediaPath, std::string(249, 'p'));
+    }
+
+    void thePathLineGivesBackTheWholePathOrNone()
+    {
+        const std::string numbers = "1\r\n2\r\n3\r\n4\r\n5\r\n";
+        const std::string p249(249, 'p');
+        const struct {
+            std::string line6;
+            std::string path;
+            bool cut;
+        } cases[] = {
+            {p249, p249, false},
+            {p249 + "\r\n", p249, false},
+            {"/m/a.mp3\n", "/m/a.mp3", false},
+            {"/m/a.mp3\r\n\r\n", "/m/a.mp3", false},  // one break only; the next is line 7
+            {"/m/a.mp3 \t", "/m/a.mp3 \t", false},
+            {std::string("/m/a\0b.mp3", 10), "/m/a", false},
+            {std::string(250, 'p'), p249, true},
+            {std::string(250, 'p') + "\n", p249, true},
+        };
+        for (const auto& c : cases) {
+            const std::optional<Settings> s = ParseSettings(numbers + c.line6);
+            QVERIFY(s);
+            QCOMPARE(s->mediaPath, c.path);
+            QCOMPARE(s->mediaPathCut, c.cut);
+        }
+    }
+
+    void aHandMadePathLineRestoresWithoutItsLineBreak()
+    {
+        DialogHarness h(std::string(), false);
+        // The longest path the line gives back.
+        std::string media = h.path("x");
+        media.pop_back();  // the folder with its slash
+        media += std::string(249 - media.size() - 4, 'm') + ".mp3";
+        writeFile(h.path("quillini"), "1\n2\n0.5\n0.5\n0.33\n" + media + "\n");
+        writeFile(media.substr(0, media.size() - 3) + "txt", "4.5\n");
+        h.dialog->show();
+        QTRY_COMPARE(h.player().calls, (std::vector<std::string>{"SetMediaFile " + media, "Stop"}));
+        QCOMPARE(h.dialog->m_lastPauseIndex, 0);
+        QVERIFY(h.dialog->close());
+        QCOMPARE(readFile(h.path("quillini")), "1.000000\r\n2.000000\r\n0.500000\r\n0.500000\r\n0.330000\r\n" + media);
+    }
+
+    void aCutPathLineIsNeitherLoadedNorSavedBack()
+    {
+        DialogHarness h(std::string(), false);
+        const std::string media = h.path(std::string(250, 'm'));  // longer than the line holds
+        writeFile(h.path("quillini"), "1\n2\n0.25\n0.5\n0.33\n" + media);
+        writeFile(media.substr(0, 249 - 3) + "txt", "4.5\n");  // the file the cut path would name
+        h.dialog->show();
+        QTest::qWait(50);
+        QVERIFY(h.player().calls.empty());
+        CRecorderDlg& d = *h.dialog;
+        QCOMPARE(text(d, 1001), QStringLiteral("D:\\AllMediaFile.mp3"));
+        QCOMPARE(text(d, 1003), QStringLiteral("2"));
+        QCOMPARE(d.m_segNudge, 0.25);
+        QCOMPARE(std::string(d.m_pauseFilePath), std::string("D:\\AllMediaFile1.txt"));
+        QCOMPARE(d.m_lastPauseIndex, -1);
+        QVERIFY(!d.GetDlgItem(1010)->isEnabled());
+        QVERIFY(d.close());
+        QCOMPARE(readFile(h.path("quillini")),
+                 std::string("1.000000\r\n2.000000\r\n0.250000\r\n0.500000\r\n0.330000\r\nD:\\AllMediaFile.mp3"));
+    }
+
+    void anInfiniteStartIsShownAndTakenBack()
+    {
+        DialogHarness h(std::string(), false);
+        writeFile(h.path("quillini"), "1e400\n-1e400\n0.5\n0.5\n0.33\n" + h.path("a.mp3"));
+        CRecorderDlg& d = *h.dialog;
+        d.show();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        QCOMPARE(text(d, 1002), QStringLiteral("inf"));
+        QCOMPARE(text(d, 1003), QStringLiteral("-inf"));
+        d.GetDlgItem(1002)->setFocus();
+        d.GetDlgItem(1003)->setFocus();
+        d.GetDlgItem(1009)->setFocus();
+        QVERIFY(h.prompts.messages.empty());
+        QCOMPARE(d.m_segStart, std::numeric_limits<double>::infinity());
+        QCOMPARE(d.m_segEnd, -std::numeric_limits<double>::infinity());
     }
 
     void closeWritesAndTheNextStartRestores()
