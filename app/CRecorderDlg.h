@@ -155,6 +155,11 @@ private:
     void TellRecorderFailure();
     BoxAnswer Ask(const std::string& text, const std::string& caption, BoxButtons buttons, BoxIcon icon);
     void SetPauseFilePath(const std::string& path);
+    // No media file: the default path, no pause points, playback disabled.
+    void UseDefaultMedia();
+    // Tells that an edit does not hold a number and hands the focus back.
+    void RefuseNumber(QLineEdit* edit);
+    bool m_refusingNumber = false;
     bool IsChecked(int id) const;
 
     DialogServices m_services;
