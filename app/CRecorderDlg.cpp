@@ -191,6 +191,7 @@ void CRecorderDlg::RunCommand(const std::function<void()>& command)
     } catch (const MediaError& error) {
         ReportUnguardedFailure(error.what());
     }
+    SyncPlayer();
 }
 
 void CRecorderDlg::ReportUnguardedFailure(const std::string& what)

@@ -131,6 +131,9 @@ private:
     void TakePositionAsEnd();
     void SegmentWatch();
     void PausePointWatch();
+    // Brings the player up to date with the dialog after every command and
+    // tick: the end the running watch waits for is where playback ends.
+    void SyncPlayer();
     int SelectedPausePoint() const;
     void SelectPausePoint(int row);
     void MovePausePoint(int direction);

@@ -13,7 +13,7 @@ class IUserPrompts;
 // boxes, where the executable lies and how the application is ended. Tests
 // fill it with fakes; the program with DialogServices::ForProgram.
 struct DialogServices {
-    std::function<std::unique_ptr<IPlayerEngine>()> makePlayerEngine;
+    std::function<std::unique_ptr<IMediaEngine>()> makePlayerEngine;
     std::function<std::unique_ptr<IRecorderBackend>()> makeRecorderBackend;
     IUserPrompts* prompts = nullptr;  // not owned; outlives the dialog
     std::string executablePath;

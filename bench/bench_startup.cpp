@@ -1,11 +1,13 @@
 // Measures process start to the program's first window being mapped, with
-// and without a settings file that names a media file. Needs an X server
-// (xvfb-run -a). Mapping is seen through SubstructureNotify on the root.
+// and without a settings file that names a media file, in turn with a bare
+// Qt dialog of 42 controls (bench_bare_dialog). Needs an X
+// server (xvfb-run -a). Mapping is seen through SubstructureNotify on the root.
 #include "BenchStats.h"
 #include "support/TestMedia.h"
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -62,6 +64,33 @@ std::vector<double> measure(xcb_connection_t* x, const std::string& program, int
     }
     return figures;
 }
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+// The program and the bare dialog in turn, so both see the same machine.
+void compareWithBareDialog(xcb_connection_t* x, const std::string& program, int runs)
+{
+    std::vector<double> ours, bare;
+    for (int i = 0; i < runs; ++i) {
+        const double a = timeToFirstMap(x, program);
+        const double b = timeToFirstMap(x, QUILLORA_BARE_DIALOG);
+        if (a >= 0.0)
+            ours.push_back(a);
+        if (b >= 0.0)
+            bare.push_back(b);
+    }
+    PrintStats("start-up, no settings file", ours, "ms");
+    PrintStats("start-up, bare dialog of 42 controls", bare, "ms");
+    if (median(bare) > 0.0)
+        std::printf("%-40s %.2fx\n", "program / bare dialog, medians", median(ours) / median(bare));
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -91,7 +120,8 @@ int main(int argc, char** argv)
         std::filesystem::rename(settings, kept);
 
     measure(x, program, 2);  // warm the page cache
-    PrintStats("start-up, no settings file", measure(x, program, runs), "ms");
+    timeToFirstMap(x, QUILLORA_BARE_DIALOG);
+    compareWithBareDialog(x, program, runs);
 
     const std::string media = std::filesystem::temp_directory_path() / "quillora-bench-startup.wav";
     WriteToneWav(media, 20.0);

@@ -1,14 +1,14 @@
 #include "playback/CMediaplayer1.h"
 
-#include "playback/MpvPlayerEngine.h"
 #include "playback/PlayerControlBar.h"
 #include "playback/VideoView.h"
 
 #include <QApplication>
 #include <QPalette>
+#include <QTimer>
 #include <QVBoxLayout>
 
-CMediaplayer1::CMediaplayer1(std::unique_ptr<IPlayerEngine> engine, QWidget* parent)
+CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, QWidget* parent)
     : QWidget(parent), m_engine(std::move(engine))
 {
     setObjectName("CMediaplayer1");
@@ -17,8 +17,7 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IPlayerEngine> engine, QWidget* par
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
 
-    // Only the libmpv engine has video to show; any other engine gets a black view.
-    m_video = new VideoView(dynamic_cast<MpvPlayerEngine*>(m_engine.get()), this);
+    m_video = new VideoView(m_engine->Video(), this);
     m_bar = new PlayerControlBar(*m_engine, this);
     m_bar->setAutoFillBackground(true);
     // The player's black would otherwise carry over to the bar.
@@ -32,8 +31,7 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IPlayerEngine> engine, QWidget* par
     layout->addWidget(m_bar);
 }
 
-// The children refer to the engine: they go first, and the render context
-// goes before the mpv handle.
+// The children refer to the engine: they go first.
 CMediaplayer1::~CMediaplayer1()
 {
     delete m_bar;
@@ -51,3 +49,14 @@ void CMediaplayer1::SetPosition(double seconds) { m_engine->SetPosition(seconds)
 void CMediaplayer1::Play() { m_engine->Play(); }
 void CMediaplayer1::Pause() { m_engine->Pause(); }
 void CMediaplayer1::Stop() { m_engine->Stop(); }
+void CMediaplayer1::ArmEnd(std::optional<double> end, std::optional<double> loopFrom) { m_engine->ArmEnd(end, loopFrom); }
+
+// The window is on the screen before the engine's slow set-up begins.
+void CMediaplayer1::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!m_painted) {
+        m_painted = true;
+        QTimer::singleShot(0, this, [this] { m_engine->PrepareInBackground(); });
+    }
+}

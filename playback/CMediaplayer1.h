@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 
 class PlayerControlBar;
@@ -14,7 +15,7 @@ class VideoView;
 // Each operation throws MediaError when the engine reports a failure.
 class CMediaplayer1 : public QWidget {
 public:
-    explicit CMediaplayer1(std::unique_ptr<IPlayerEngine> engine, QWidget* parent = nullptr);
+    explicit CMediaplayer1(std::unique_ptr<IMediaEngine> engine, QWidget* parent = nullptr);
     ~CMediaplayer1() override;
 
     void SetMediaFile(const std::string& path);
@@ -23,13 +24,19 @@ public:
     void Play();
     void Pause();
     void Stop();
+    // Where the running watch wants playback to end; see IPlayerControls.
+    void ArmEnd(std::optional<double> end, std::optional<double> loopFrom);
 
-    IPlayerEngine& engine() { return *m_engine; }
+    IMediaEngine& engine() { return *m_engine; }
     VideoView* videoView() const { return m_video; }
     PlayerControlBar* controlBar() const { return m_bar; }
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
-    std::unique_ptr<IPlayerEngine> m_engine;
+    std::unique_ptr<IMediaEngine> m_engine;
     VideoView* m_video;
     PlayerControlBar* m_bar;
+    bool m_painted = false;
 };

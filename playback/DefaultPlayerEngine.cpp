@@ -1,4 +1,4 @@
 #include "playback/IPlayerEngine.h"
 #include "playback/MpvPlayerEngine.h"
 
-std::unique_ptr<IPlayerEngine> MakeDefaultPlayerEngine() { return std::make_unique<MpvPlayerEngine>(); }
+std::unique_ptr<IMediaEngine> MakeDefaultPlayerEngine() { return std::make_unique<MpvPlayerEngine>(); }

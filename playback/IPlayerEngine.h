@@ -2,14 +2,16 @@
 
 #include "playback/PlayerStatus.h"
 
-#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
-// What CMediaplayer1 needs from whatever decodes and plays the media.
-// Every operation runs on the GUI thread and reports a failure by throwing
-// MediaError; none of them blocks for longer than a bounded wait.
+class VideoFrames;
+
+// The six operations the program's commands use. Every operation runs on
+// the GUI thread and reports a failure by throwing MediaError; none of them
+// blocks for longer than a bounded wait.
 class IPlayerEngine {
 public:
     virtual ~IPlayerEngine() = default;
@@ -26,19 +28,36 @@ public:
     virtual void Pause() = 0;
     // Ends playback, keeping the media loaded and the position where it was.
     virtual void Stop() = 0;
+};
 
-    // What the control bar uses beyond the six. An engine that lacks them
-    // keeps these defaults: the setters throw MediaError(kUnsupported), the
-    // status listener is never called.
-    static constexpr std::uint32_t kUnsupported = 0xFFFFFFFEu;
-    virtual void SetSpeed(double factor);
-    virtual void SetVolume(double percent);
-    virtual void SetMuted(bool muted);
+// What the player's own bar and the dialog's watches use beyond the six.
+class IPlayerControls {
+public:
+    virtual ~IPlayerControls() = default;
+
+    // Throw MediaError when the player rejects the value.
+    virtual void SetSpeed(double factor) = 0;
+    virtual void SetVolume(double percent) = 0;
+    virtual void SetMuted(bool muted) = 0;
     // Called on the GUI thread whenever what the bar shows has changed.
-    virtual void SetStatusListener(std::function<void(const PlayerStatus&)> listener);
+    virtual void SetStatusListener(std::function<void(const PlayerStatus&)> listener) = 0;
     // The last status heard from the player.
-    virtual PlayerStatus Status() { return PlayerStatus{}; }
+    virtual PlayerStatus Status() = 0;
+    // The position a running watch waits for. Playback stops exactly there
+    // and the position stays there, so the watch finds it reached; with
+    // loopFrom, playback goes on from loopFrom instead, without a gap.
+    // No end: playback runs on. Never throws; cheap when nothing changed.
+    virtual void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) = 0;
+};
+
+// A whole player: both interfaces, and the frames of its video, made with it.
+class IMediaEngine : public IPlayerEngine, public IPlayerControls {
+public:
+    // Where the video frames appear; lives as long as the engine.
+    virtual VideoFrames& Video() = 0;
+    // Starts slow set-up (loading libraries) without waiting for it.
+    virtual void PrepareInBackground() = 0;
 };
 
 // The engine the program uses.
-std::unique_ptr<IPlayerEngine> MakeDefaultPlayerEngine();
+std::unique_ptr<IMediaEngine> MakeDefaultPlayerEngine();

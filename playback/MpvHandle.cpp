@@ -1,6 +1,6 @@
 #include "playback/MpvHandle.h"
 
-#include "playback/MediaError.h"
+#include "playback/MpvError.h"
 #include "playback/MpvProperties.h"
 
 #include <clocale>
@@ -12,11 +12,15 @@ void MpvHandleDeleter::operator()(mpv_handle* handle) const
 {
     if (!handle)
         return;
-    mpv_set_wakeup_callback(handle, nullptr, nullptr);
-    mpv_terminate_destroy(handle);
+    Mpv().set_wakeup_callback(handle, nullptr, nullptr);
+    Mpv().terminate_destroy(handle);
 }
 
-MpvNodeGuard::~MpvNodeGuard() { mpv_free_node_contents(&m_node); }
+MpvNodeGuard::~MpvNodeGuard()
+{
+    if (m_node.format != MPV_FORMAT_NONE)
+        Mpv().free_node_contents(&m_node);
+}
 
 long long MpvNodeGuard::int64At(const char* key, long long fallback) const
 {
@@ -33,20 +37,20 @@ long long MpvNodeGuard::int64At(const char* key, long long fallback) const
 namespace {
 void setOption(mpv_handle* handle, const char* name, const std::string& value)
 {
-    const int rc = mpv_set_option_string(handle, name, value.c_str());
-    if (rc < 0)
-        throw MediaError(static_cast<std::uint32_t>(rc),
-                         std::string("mpv option ") + name + "=" + value + ": " + mpv_error_string(rc));
+    CheckMpv(Mpv().set_option_string(handle, name, value.c_str()), std::string("mpv option ") + name + "=" + value);
 }
 }  // namespace
 
 MpvHandle CreateMpvHandle(const MpvOptions& options)
 {
-    // mpv refuses to start unless numbers are formatted with ".".
-    std::setlocale(LC_NUMERIC, "C");
-    MpvHandle handle(mpv_create());
+    // mpv refuses to start unless numbers are formatted with "."; the
+    // program has set that already, a test may not have.
+    const char* numeric = std::setlocale(LC_NUMERIC, nullptr);
+    if (!numeric || std::strcmp(numeric, "C") != 0)
+        std::setlocale(LC_NUMERIC, "C");
+    MpvHandle handle(Mpv().create());
     if (!handle)
-        throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_NOMEM), "mpv could not be created");
+        throw MpvError(MPV_ERROR_NOMEM, "mpv could not be created");
 
     mpv_handle* h = handle.get();
     setOption(h, "config", "no");
@@ -67,9 +71,7 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
     if (!options.audioOutput.empty())
         setOption(h, "ao", options.audioOutput);
 
-    const int rc = mpv_initialize(h);
-    if (rc < 0)
-        throw MediaError(static_cast<std::uint32_t>(rc), std::string("mpv could not start: ") + mpv_error_string(rc));
+    CheckMpv(Mpv().initialize(h), "mpv could not start");
     return handle;
 }
 
@@ -97,7 +99,5 @@ void RunMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, Mpv
     mpv_node command{};
     command.format = MPV_FORMAT_NODE_ARRAY;
     command.u.list = &list;
-    const int rc = mpv_command_node(handle, &command, result ? result->get() : nullptr);
-    if (rc < 0)
-        throw MediaError(static_cast<std::uint32_t>(rc), what + ": " + mpv_error_string(rc));
+    CheckMpv(Mpv().command_node(handle, &command, result ? result->get() : nullptr), what);
 }

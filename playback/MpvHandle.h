@@ -1,8 +1,8 @@
 #pragma once
 
+#include "playback/MpvLibrary.h"
 #include "playback/MpvOptions.h"
 
-#include <mpv/client.h>
 #include <initializer_list>
 #include <memory>
 #include <string>

@@ -9,9 +9,11 @@ struct MpvOptions {
     std::string videoOutput = "libmpv";
     // Empty lets mpv pick the default audio output.
     std::string audioOutput;
-    // Bounded waits on mpv's own events, in milliseconds.
+    // Bounded waits on mpv's own events, in milliseconds. A seek that takes
+    // longer than its wait (a long way from a key frame of a video) goes on
+    // without holding the GUI thread; the position reads as its target.
     int loadTimeoutMs = 5000;
-    int seekTimeoutMs = 3000;
+    int seekWaitMs = 30;
 
     static MpvOptions NullOutputs()
     {

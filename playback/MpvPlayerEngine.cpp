@@ -1,75 +1,104 @@
 #include "playback/MpvPlayerEngine.h"
 
-#include "playback/MediaError.h"
+#include "playback/MpvError.h"
 #include "playback/MpvProperties.h"
-#include "playback/MpvStatusObserver.h"
+#include "playback/MpvVideoRenderer.h"
+#include "playback/VideoFrames.h"
 
 #include <QMetaObject>
 #include <algorithm>
 #include <chrono>
-#include <cstring>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 namespace {
-[[noreturn]] void fail(int rc, const std::string& what)
-{
-    throw MediaError(static_cast<std::uint32_t>(rc), what + ": " + mpv_error_string(rc));
-}
-
-void check(int rc, const std::string& what)
-{
-    if (rc < 0)
-        fail(rc, what);
-}
-
 using Clock = std::chrono::steady_clock;
+
+// mpv holds playback a sample or so short of an end it was given.
+constexpr double kEndTolerance = 0.0005;
+// Play this close to the end of the media starts again from the start.
+constexpr double kMediaEndTolerance = 0.02;
 
 double secondsLeft(Clock::time_point deadline)
 {
     return std::max(0.0, std::chrono::duration<double>(deadline - Clock::now()).count());
 }
+
+std::string timeText(double seconds)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%.9f", seconds);
+    return text;
+}
+
+bool fileIsThere(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+// What tells one version of a file from the next.
+std::string fileStamp(const std::string& path)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error)
+        return std::string();
+    const auto time = std::filesystem::last_write_time(path, error);
+    if (error)
+        return std::string();
+    return path + '\n' + std::to_string(size) + '\n' + std::to_string(time.time_since_epoch().count());
+}
 }  // namespace
 
-MpvPlayerEngine::MpvPlayerEngine(MpvOptions options) : m_options(std::move(options)) {}
+MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
+    : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>())
+{
+}
 
 MpvPlayerEngine::~MpvPlayerEngine()
 {
-    if (m_handle && m_hooks.destroying)
-        m_hooks.destroying();
-    m_handle.reset();  // the deleter clears the wakeup callback first
+    if (m_preparing.valid())
+        m_preparing.wait();  // its handle goes with the future
+    m_renderer.reset();  // the render context goes before the handle
+    m_handle.reset();    // the deleter clears the wakeup callback first
+}
+
+namespace {
+MpvHandle createObservedHandle(const MpvOptions& options)
+{
+    MpvHandle created = CreateMpvHandle(options);
+    MpvEventState::ObserveAll(created.get());
+    return created;
+}
+}  // namespace
+
+// Loading libmpv and starting mpv take longer than showing the window: both
+// happen on a thread of their own, and the first call waits for them.
+void MpvPlayerEngine::PrepareInBackground()
+{
+    if (m_handle || m_preparing.valid())
+        return;
+    m_preparing = std::async(std::launch::async, [options = m_options] { return createObservedHandle(options); });
 }
 
 mpv_handle* MpvPlayerEngine::handle()
 {
     if (m_handle)
         return m_handle.get();
-    MpvHandle created = CreateMpvHandle(m_options);
-    mpv_handle* h = created.get();
-    MpvStatusObserver::ObserveAll(h);
-    m_handle = std::move(created);
-    mpv_set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
-    if (m_hooks.created)
-        m_hooks.created(h);
+    if (m_preparing.valid())
+        m_handle = m_preparing.get();  // throws what the preparation threw
+    else
+        m_handle = createObservedHandle(m_options);
+    mpv_handle* h = m_handle.get();
+    if (m_options.videoOutput == "libmpv")
+        m_renderer = std::make_unique<MpvVideoRenderer>(h, *m_frames);
+    Mpv().set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
     return h;
 }
 
-void MpvPlayerEngine::SetHandleHooks(MpvHandleHooks hooks)
-{
-    m_hooks = std::move(hooks);
-    if (m_handle && m_hooks.created)
-        m_hooks.created(m_handle.get());
-}
-
-// The bounded waits block the GUI thread, so the render context gets its
-// turn here: with the libmpv video output a seek completes only once its
-// frame has been rendered.
-const mpv_event* MpvPlayerEngine::waitEvent(double maxSeconds)
-{
-    if (m_hooks.whileWaiting)
-        m_hooks.whileWaiting();
-    return mpv_wait_event(m_handle.get(), std::min(maxSeconds, 0.005));
-}
+bool MpvPlayerEngine::HasRenderer() const { return m_renderer && m_renderer->HasContext(); }
 
 void MpvPlayerEngine::SetStatusListener(std::function<void(const PlayerStatus&)> listener)
 {
@@ -77,10 +106,7 @@ void MpvPlayerEngine::SetStatusListener(std::function<void(const PlayerStatus&)>
 }
 
 // Runs on one of mpv's threads: it may only post.
-void MpvPlayerEngine::onWakeup(void* self)
-{
-    static_cast<MpvPlayerEngine*>(self)->postDrain();
-}
+void MpvPlayerEngine::onWakeup(void* self) { static_cast<MpvPlayerEngine*>(self)->postDrain(); }
 
 void MpvPlayerEngine::postDrain()
 {
@@ -95,7 +121,7 @@ void MpvPlayerEngine::drainEvents()
     if (!m_handle)
         return;
     for (;;) {
-        const mpv_event* event = mpv_wait_event(m_handle.get(), 0);
+        const mpv_event* event = Mpv().wait_event(m_handle.get(), 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event);
@@ -106,14 +132,37 @@ void MpvPlayerEngine::drainEvents()
 void MpvPlayerEngine::notify()
 {
     if (m_listener)
-        m_listener(m_status);
+        m_listener(m_state.Status());
 }
 
-// Keeps the cached status current; used both by the GUI-side drain and by
-// the bounded waits, so that no property change is lost to either.
 void MpvPlayerEngine::handleEvent(const mpv_event& event)
 {
-    MpvStatusObserver::Apply(event, m_status);
+    m_state.Apply(event);
+    m_frames->SetHasVideo(m_state.Status().hasVideo);
+}
+
+// Waits on mpv's own events until done() holds, for at most timeoutMs;
+// says whether it holds.
+template <typename Done> bool MpvPlayerEngine::waitUntil(Done done, int timeoutMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        const double left = secondsLeft(deadline);
+        if (left <= 0.0)
+            return false;
+        const mpv_event* event = Mpv().wait_event(m_handle.get(), std::min(left, 0.05));
+        if (event->event_id != MPV_EVENT_NONE)
+            handleEvent(*event);
+    }
+    return true;
+}
+
+template <typename Done> void MpvPlayerEngine::waitFor(Done done, int timeoutMs, const std::string& what)
+{
+    if (waitUntil(done, timeoutMs))
+        return;
+    postDrain();
+    throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_GENERIC), what + ": the player did not answer in time");
 }
 
 // mpv would read "scheme://..." as a URL and a folder as a playlist of its
@@ -131,85 +180,84 @@ std::string MpvPlayerEngine::localMediaPath(const std::string& path)
 void MpvPlayerEngine::SetMediaFile(const std::string& requested)
 {
     mpv_handle* h = handle();
-    m_status.loaded = false;
+    drainEvents();
+    applyArmed(std::nullopt);  // a new file plays freely until a watch arms an end again
     m_pinned.reset();
+    m_wantsPlay = false;
     std::string path;
     try {
         path = localMediaPath(requested);
-    } catch (const MediaError&) {
+    } catch (const MediaError& error) {
         unloadQuietly();  // a failed load leaves no media, as with mpv's own failures
+        m_state.Unload(error.what());
         throw;
     }
     // Paused before the load, so the new file starts paused at 0.
     setFlag(mpvprop::kPause, true);
+    const std::string stamp = fileStamp(path);
+    if (m_state.Loaded() && !stamp.empty() && stamp == m_loadedStamp) {
+        m_state.Status().paused = true;
+        seek(0.0, 0);
+        return;
+    }
+    m_loadedStamp.clear();
 
     MpvNodeGuard result;
     RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdLoadFile), MpvStringNode(path.c_str()),
                       MpvStringNode(mpvprop::kLoadReplace)}, &result, "loadfile " + path);
-    const long long entryId = result.int64At(mpvprop::kPlaylistEntryId, -1);
-
     // loadfile succeeds even for a bad file; only mpv's events tell.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs);
-    bool started = false;
-    for (;;) {
-        const double left = secondsLeft(deadline);
-        if (left <= 0.0) {
-            unloadQuietly();
-            postDrain();
-            fail(MPV_ERROR_GENERIC, "loading " + path + " timed out");
-        }
-        const mpv_event* event = waitEvent(left);
-        if (event->event_id == MPV_EVENT_START_FILE) {
-            const auto* start = static_cast<const mpv_event_start_file*>(event->data);
-            started = started || entryId < 0 || start->playlist_entry_id == entryId;
-        } else if (event->event_id == MPV_EVENT_FILE_LOADED && started) {
-            break;
-        } else if (event->event_id == MPV_EVENT_END_FILE) {
-            const auto* end = static_cast<const mpv_event_end_file*>(event->data);
-            const bool ours = entryId < 0 ? started : end->playlist_entry_id == entryId;
-            if (ours) {
-                postDrain();
-                const int code = end->reason == MPV_END_FILE_REASON_ERROR ? end->error : MPV_ERROR_LOADING_FAILED;
-                fail(code, "cannot play " + path);
-            }
-        } else {
-            handleEvent(*event);
-        }
+    m_state.BeginLoad(result.int64At(mpvprop::kPlaylistEntryId, -1), path);
+    try {
+        waitFor([this] { return m_state.LoadState() != MpvEventState::Load::Pending; }, m_options.loadTimeoutMs,
+                "loading " + path);
+    } catch (const MediaError& error) {
+        unloadQuietly();
+        m_state.Unload(error.what());
+        throw;
     }
-    m_status.loaded = true;
-    m_pinned.reset();
-    m_status.position = 0.0;
-    m_status.eofReached = false;
-    double duration = 0.0;
-    if (mpv_get_property(h, mpvprop::kDuration, MPV_FORMAT_DOUBLE, &duration) >= 0)
-        m_status.duration = duration;
-    // What the wait consumed still reaches the listener from the event loop.
-    postDrain();
+    postDrain();  // what the wait consumed still reaches the listener from the event loop
+    if (m_state.LoadState() == MpvEventState::Load::Failed) {
+        if (!fileIsThere(path))
+            throw MediaError(static_cast<std::uint32_t>(m_state.LoadError()), "cannot play " + path + ": there is no such file");
+        throw MpvError(m_state.LoadError(), "cannot play " + path);
+    }
+    m_state.Status().duration = mpvDouble(mpvprop::kDuration, 0.0);
+    m_loadedStamp = stamp;
 }
 
 void MpvPlayerEngine::unloadQuietly()
 {
     const char* stop[] = {mpvprop::kCmdStop, nullptr};
-    mpv_command(m_handle.get(), stop);  // only called on the way to throwing a better error
+    Mpv().command(m_handle.get(), stop);  // only called on the way to throwing a better error
 }
 
 void MpvPlayerEngine::requireLoaded(const char* operation) const
 {
-    if (!m_handle || !m_status.loaded)
+    if (!m_handle || !m_state.Loaded())
         throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_PROPERTY_UNAVAILABLE),
-                         std::string(operation) + ": no media loaded");
+                         std::string(operation) + ": " + m_state.WhyNotLoaded());
+}
+
+bool MpvPlayerEngine::atArmedEnd(double mpvSeconds) const
+{
+    return m_armed && !m_armed->loopFrom && mpvSeconds >= m_armed->end - kEndTolerance && mpvSeconds < m_armed->end;
 }
 
 double MpvPlayerEngine::GetPosition()
 {
+    drainEvents();  // what mpv has ended must not pass for loaded
     requireLoaded("GetPosition");
     double seconds = 0.0;
-    check(mpv_get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &seconds), "time-pos");
+    CheckMpv(Mpv().get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &seconds), "time-pos");
+    if (m_state.SeekPending() && m_pinned)
+        return *m_pinned;  // mpv's figure is from before the seek
+    if (atArmedEnd(seconds))
+        m_pinned = m_armed->end;  // held there: the watch must find its end reached
     if (!m_pinned)
         return seconds;
     // Until playback has passed the pinned position, mpv's figure is the
     // audio output's buffer short of it.
-    if (!m_status.paused && seconds >= *m_pinned) {
+    if (!m_state.Status().paused && seconds >= *m_pinned) {
         m_pinned.reset();
         return seconds;
     }
@@ -218,75 +266,62 @@ double MpvPlayerEngine::GetPosition()
 
 void MpvPlayerEngine::SetPosition(double seconds)
 {
+    drainEvents();
     requireLoaded("SetPosition");
-    seekAndWait(seconds);
+    seek(seconds, m_options.seekWaitMs);
 }
 
-void MpvPlayerEngine::seekAndWait(double seconds)
+void MpvPlayerEngine::seek(double seconds, int waitMs)
 {
-    mpv_handle* h = m_handle.get();
-    double duration = 0.0;
-    if (mpv_get_property(h, mpvprop::kDuration, MPV_FORMAT_DOUBLE, &duration) < 0)
-        duration = 0.0;
+    const double duration = mpvDouble(mpvprop::kDuration, 0.0);
     // mpv reads a negative absolute target as counted from the end: clamp.
     double target = std::max(0.0, seconds);
     if (duration > 0.0)
         target = std::min(target, duration);
 
-    RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
-                      MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
-
-    // The command only queues the seek: wait until mpv has done it, so that
-    // a position read next is the new one.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(m_options.seekTimeoutMs);
-    bool seeking = false;
-    for (;;) {
-        const double left = secondsLeft(deadline);
-        if (left <= 0.0) {
-            postDrain();
-            fail(MPV_ERROR_GENERIC, "seek timed out");
-        }
-        const mpv_event* event = waitEvent(left);
-        if (event->event_id == MPV_EVENT_SEEK) {
-            seeking = true;
-        } else if (event->event_id == MPV_EVENT_PLAYBACK_RESTART && seeking) {
-            break;
-        } else {
-            handleEvent(*event);
-            if (seeking && m_status.eofReached)
-                break;
-        }
-    }
+    m_state.BeginSeek();
+    RunMpvCommand(m_handle.get(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+                                   MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
+    m_pinned = target;
+    m_state.Status().position = target;
+    // The command only queues the seek. A short one is waited for, so that
+    // mpv's own figures are the new ones at once; a long one goes on alone.
+    const bool done = waitUntil([this] { return m_state.SeekDone(); }, waitMs);
+    postDrain();
+    requireLoaded("SetPosition");
     // After audio has played, mpv reports a paused seek's position short by
     // the audio output's buffer (0.2 s with ao=null) although it resumes from
     // the target: the engine keeps the target as the position instead.
-    m_pinned.reset();
-    if (!m_status.eofReached)
-        m_pinned = target;
-    m_status.position = target;
-    postDrain();
+    if (done && m_state.Status().eofReached)
+        m_pinned.reset();
 }
 
 void MpvPlayerEngine::Play()
 {
+    drainEvents();
     requireLoaded("Play");
-    int eof = 0;
-    // At the end, playing again means from the start.
-    if (mpv_get_property(m_handle.get(), mpvprop::kEofReached, MPV_FORMAT_FLAG, &eof) >= 0 && eof)
-        seekAndWait(0.0);
+    const double position = GetPosition();
+    const double duration = m_state.Status().duration;
+    if (duration > 0.0 && position >= duration - kMediaEndTolerance)
+        seek(0.0, m_options.seekWaitMs);  // at the end of the media, playing again means from the start
+    else if (m_state.Status().eofReached && !m_state.SeekPending())
+        seek(position, m_options.seekWaitMs);  // held at an end a watch armed: on from there
     setFlag(mpvprop::kPause, false);
-    m_status.paused = false;
+    m_state.Status().paused = false;
+    m_wantsPlay = true;
 }
 
 void MpvPlayerEngine::Pause()
 {
+    m_wantsPlay = false;
     if (!m_handle)
         return;
     int wasPaused = 1;
-    mpv_get_property(m_handle.get(), mpvprop::kPause, MPV_FORMAT_FLAG, &wasPaused);
+    Mpv().get_property(m_handle.get(), mpvprop::kPause, MPV_FORMAT_FLAG, &wasPaused);
     setFlag(mpvprop::kPause, true);
-    m_status.paused = true;
-    if (!wasPaused && m_status.loaded)
+    m_state.Status().paused = true;
+    // While a seek goes on the position is its target already.
+    if (!wasPaused && m_state.Loaded() && !m_state.SeekPending())
         settleAfterPause();
 }
 
@@ -300,17 +335,21 @@ void MpvPlayerEngine::settleAfterPause()
     const auto deadline = Clock::now() + std::chrono::milliseconds(200);
     const auto stableFor = std::chrono::milliseconds(15);
     double last = -1.0;
-    mpv_get_property(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &last);
+    Mpv().get_property(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &last);
     auto since = Clock::now();
     while (Clock::now() < deadline && Clock::now() - since < stableFor) {
-        handleEvent(*waitEvent(0.005));
+        const mpv_event* event = Mpv().wait_event(h, 0.005);
+        if (event->event_id != MPV_EVENT_NONE)
+            handleEvent(*event);
         double now = last;
-        mpv_get_property(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &now);
+        Mpv().get_property(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &now);
         if (now != last) {
             last = now;
             since = Clock::now();
         }
     }
+    if (atArmedEnd(last))
+        last = m_armed->end;
     // Paused again before playback passed a pinned seek target: it resumed
     // from there, so mpv's lagging figure is short of the truth.
     m_pinned = m_pinned ? std::max(*m_pinned, last) : last;
@@ -319,6 +358,44 @@ void MpvPlayerEngine::settleAfterPause()
 
 void MpvPlayerEngine::Stop() { Pause(); }
 
+void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> loopFrom)
+{
+    std::optional<Armed> wanted;
+    if (end)
+        wanted = Armed{*end, loopFrom && *loopFrom < *end ? loopFrom : std::nullopt};
+    if (wanted == m_armed || !m_handle)
+        return;
+    try {
+        // Playback that stopped at the end armed before goes on when the new
+        // end lies further on; at the end of the media it stays there.
+        bool held = false;
+        double position = 0.0;
+        if (m_wantsPlay && m_armed && !m_armed->loopFrom && m_state.Loaded() && m_state.Status().eofReached) {
+            position = GetPosition();
+            const double duration = m_state.Status().duration;
+            held = position >= m_armed->end - kEndTolerance && (duration <= 0.0 || position < duration - kMediaEndTolerance);
+        }
+        applyArmed(wanted);
+        if (held && (!wanted || wanted->loopFrom || position < wanted->end))
+            Play();
+    } catch (const MediaError&) {
+        // The next command or tick finds out what is wrong with the player.
+    }
+}
+
+// ab-loop-a/b and end cut the sound sample-exactly where they lie, which a
+// 100 ms watch cannot.
+void MpvPlayerEngine::applyArmed(const std::optional<Armed>& armed)
+{
+    mpv_handle* h = m_handle.get();
+    const bool loop = armed && armed->loopFrom;
+    const std::string end = armed && !loop ? timeText(std::max(0.0, armed->end)) : "none";
+    Mpv().set_property_string(h, mpvprop::kEnd, end.c_str());
+    Mpv().set_property_string(h, mpvprop::kAbLoopA, loop ? timeText(std::max(0.0, *armed->loopFrom)).c_str() : "no");
+    Mpv().set_property_string(h, mpvprop::kAbLoopB, loop ? timeText(armed->end).c_str() : "no");
+    m_armed = armed;
+}
+
 void MpvPlayerEngine::SetSpeed(double factor) { setDouble(mpvprop::kSpeed, factor); }
 void MpvPlayerEngine::SetVolume(double percent) { setDouble(mpvprop::kVolume, percent); }
 void MpvPlayerEngine::SetMuted(bool muted) { setFlag(mpvprop::kMute, muted); }
@@ -326,10 +403,16 @@ void MpvPlayerEngine::SetMuted(bool muted) { setFlag(mpvprop::kMute, muted); }
 void MpvPlayerEngine::setFlag(const char* name, bool value)
 {
     int flag = value ? 1 : 0;
-    check(mpv_set_property(handle(), name, MPV_FORMAT_FLAG, &flag), std::string("set ") + name);
+    CheckMpv(Mpv().set_property(handle(), name, MPV_FORMAT_FLAG, &flag), std::string("set ") + name);
 }
 
 void MpvPlayerEngine::setDouble(const char* name, double value)
 {
-    check(mpv_set_property(handle(), name, MPV_FORMAT_DOUBLE, &value), std::string("set ") + name);
+    CheckMpv(Mpv().set_property(handle(), name, MPV_FORMAT_DOUBLE, &value), std::string("set ") + name);
+}
+
+double MpvPlayerEngine::mpvDouble(const char* name, double fallback)
+{
+    double value = fallback;
+    return Mpv().get_property(handle(), name, MPV_FORMAT_DOUBLE, &value) >= 0 ? value : fallback;
 }

@@ -1,33 +1,27 @@
 #pragma once
 
 #include "playback/IPlayerEngine.h"
+#include "playback/MpvEventState.h"
 #include "playback/MpvHandle.h"
 #include "playback/MpvOptions.h"
 
 #include <QObject>
 #include <atomic>
 #include <functional>
+#include <future>
+#include <memory>
 #include <optional>
-#include <vector>
 
-// What a render context needs to know about the engine's mpv handle.
-struct MpvHandleHooks {
-    // Runs right after the handle is created, before any file is loaded, so
-    // that a render context is attached in time; at once if the handle exists.
-    std::function<void(mpv_handle*)> created;
-    // Runs before the handle is destroyed: the render context must go first.
-    std::function<void()> destroying;
-    // Runs often while the engine blocks the GUI thread waiting on mpv.
-    std::function<void()> whileWaiting;
-};
+class MpvVideoRenderer;
 
 // The libmpv engine. One mpv handle per player, created on first use so that
-// start-up does not pay for it. Every public operation runs on the GUI thread;
-// mpv's wakeup callback only posts a queued call to drainEvents(), which
-// updates the cached status and tells the listener.
+// start-up does not pay for it; with the libmpv video output its renderer is
+// made together with it. Every public operation runs on the GUI thread;
+// mpv's wakeup callback only posts a queued call to drainEvents(). The drain
+// and the bounded waits feed every event to one MpvEventState.
 // Each operation throws MediaError carrying mpv's (negative) error code as an
-// unsigned 32-bit value when mpv reports a failure.
-class MpvPlayerEngine : public QObject, public IPlayerEngine {
+// unsigned 32-bit value when mpv reports a failure; its text says why.
+class MpvPlayerEngine : public QObject, public IMediaEngine {
     Q_OBJECT
 public:
     explicit MpvPlayerEngine(MpvOptions options = MpvOptions{});
@@ -37,13 +31,19 @@ public:
     // -17 unknown format) or a timeout after options.loadTimeoutMs; throws
     // -13 at once for an empty path or a folder. The path is always taken as
     // a local file, never as a URL. After a failure no media is loaded.
+    // Disarms any armed end. The file that is loaded already, unchanged on
+    // disk, is not read again: it is only paused and moved to 0.
     void SetMediaFile(const std::string& path) override;
-    // Throws when no media is loaded or mpv has no position.
+    // Throws when no media is loaded (saying why: "the file is gone"), or
+    // mpv has no position. At an armed end it is exactly that end.
     double GetPosition() override;
     // Clamps to [0, duration]; returns once mpv has reached the target (or
-    // the end). Throws when no media is loaded, the seek fails or times out.
+    // the end), or after options.seekWaitMs with the seek still going on;
+    // the position reads as the target either way. Throws when no media is
+    // loaded or mpv refuses the seek.
     void SetPosition(double seconds) override;
-    // Play at the end of the media starts again from 0. Throws when no media is loaded.
+    // Play at the end of the media starts again from 0; at an armed end it
+    // goes on from there. Throws when no media is loaded.
     void Play() override;
     // Pause and Stop keep the media; they return once the position has
     // settled where playback stopped. Throw when mpv refuses the pause.
@@ -55,35 +55,54 @@ public:
     void SetVolume(double percent) override;
     void SetMuted(bool muted) override;
     void SetStatusListener(std::function<void(const PlayerStatus&)> listener) override;
-    PlayerStatus Status() override { return m_status; }
+    PlayerStatus Status() override { return m_state.Status(); }
+    void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) override;
 
-    // The handle, created on first call. Throws MediaError when mpv cannot start.
+    VideoFrames& Video() override { return *m_frames; }
+    void PrepareInBackground() override;
+
+    // The handle, created on first call or taken from PrepareInBackground.
+    // Throws MediaError when mpv cannot start.
     mpv_handle* handle();
-    // Lets a render context follow the handle; see MpvHandleHooks.
-    void SetHandleHooks(MpvHandleHooks hooks);
+    bool HasRenderer() const;
 
     // Drains mpv's event queue; runs on the GUI thread.
     Q_INVOKABLE void drainEvents();
 
 private:
+    struct Armed {
+        double end;
+        std::optional<double> loopFrom;
+        bool operator==(const Armed&) const = default;
+    };
+
     static std::string localMediaPath(const std::string& path);
     static void onWakeup(void* self);
     void postDrain();
-    const mpv_event* waitEvent(double maxSeconds);
+    template <typename Done> bool waitUntil(Done done, int timeoutMs);
+    template <typename Done> void waitFor(Done done, int timeoutMs, const std::string& what);
     void handleEvent(const mpv_event& event);
     void notify();
     void unloadQuietly();
     void requireLoaded(const char* operation) const;
-    void seekAndWait(double seconds);
+    void seek(double seconds, int waitMs);
     void settleAfterPause();
+    bool atArmedEnd(double mpvSeconds) const;
+    void applyArmed(const std::optional<Armed>& armed);
     void setFlag(const char* name, bool value);
     void setDouble(const char* name, double value);
+    double mpvDouble(const char* name, double fallback);
 
     MpvOptions m_options;
+    std::unique_ptr<VideoFrames> m_frames;
+    std::future<MpvHandle> m_preparing;  // a handle being made off the GUI thread
     MpvHandle m_handle;
-    PlayerStatus m_status;
+    std::unique_ptr<MpvVideoRenderer> m_renderer;
+    MpvEventState m_state;
     std::optional<double> m_pinned;  // the position to report while mpv's lags; see GetPosition
+    std::optional<Armed> m_armed;    // what mpv has been told
+    std::string m_loadedStamp;       // path, size and time of the loaded file
+    bool m_wantsPlay = false;        // Play was the last of Play, Pause and Stop
     std::function<void(const PlayerStatus&)> m_listener;
-    MpvHandleHooks m_hooks;
     std::atomic<bool> m_drainPosted{false};
 };

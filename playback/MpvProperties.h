@@ -12,6 +12,9 @@ inline constexpr char kVolume[] = "volume";
 inline constexpr char kMute[] = "mute";
 inline constexpr char kVoConfigured[] = "vo-configured";
 inline constexpr char kAudioPitchCorrection[] = "audio-pitch-correction";
+inline constexpr char kEnd[] = "end";
+inline constexpr char kAbLoopA[] = "ab-loop-a";
+inline constexpr char kAbLoopB[] = "ab-loop-b";
 
 inline constexpr char kCmdLoadFile[] = "loadfile";
 inline constexpr char kCmdSeek[] = "seek";

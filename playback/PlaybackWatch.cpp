@@ -2,6 +2,9 @@
 
 #include "playback/MediaError.h"
 
+#include <cmath>
+#include <optional>
+
 void CRecorderDlg::DeliverTimer(unsigned id)
 {
     try {
@@ -15,6 +18,7 @@ void CRecorderDlg::DeliverTimer(unsigned id)
             ReportUnguardedFailure(error.what());
         }
     }
+    SyncPlayer();
 }
 
 void CRecorderDlg::OnTimer(unsigned id)
@@ -54,4 +58,25 @@ void CRecorderDlg::PausePointWatch()
     }
     KillTimer(kPausePointTimer);
     m_player.Stop();
+}
+
+// The player stops the sound exactly where a watch would stop it, at the end
+// of its next tick at the latest; the watch then finds that end reached and
+// does the rest. With both watches running the earlier end counts.
+void CRecorderDlg::SyncPlayer()
+{
+    const bool loop = IsChecked(1025);
+    std::optional<double> end, loopFrom;
+    const auto consider = [&](double at, double from) {
+        if (std::isfinite(at) && (!end || at < *end)) {
+            end = at;
+            loopFrom = loop && std::isfinite(from) ? std::optional<double>(from) : std::nullopt;
+        }
+    };
+    if (IsTimerRunning(kSegmentTimer))
+        consider(m_segEnd, m_segStart);
+    const int k = SelectedPausePoint();
+    if (IsTimerRunning(kPausePointTimer) && k >= 0 && k < m_lastPauseIndex)
+        consider(m_pausePoints[k + 1], m_pausePoints[k]);
+    m_player.ArmEnd(end, loopFrom);
 }

@@ -34,7 +34,7 @@ QToolButton* makeButton(QWidget* parent, QStyle::StandardPixmap icon, const QStr
 }
 }  // namespace
 
-PlayerControlBar::PlayerControlBar(IPlayerEngine& engine, QWidget* parent) : QWidget(parent), m_engine(engine)
+PlayerControlBar::PlayerControlBar(IMediaEngine& engine, QWidget* parent) : QWidget(parent), m_engine(engine)
 {
     setObjectName("PlayerControlBar");
     m_playPause = makeButton(this, QStyle::SP_MediaPlay, tr("Play"));

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-class IPlayerEngine;
+class IMediaEngine;
 class QComboBox;
 class QLabel;
 class QSlider;
@@ -22,7 +22,7 @@ public:
     static constexpr int kBottomClearance = 9;
 
     // engine must outlive the bar.
-    explicit PlayerControlBar(IPlayerEngine& engine, QWidget* parent = nullptr);
+    explicit PlayerControlBar(IMediaEngine& engine, QWidget* parent = nullptr);
     ~PlayerControlBar() override;
 
     // Shows a status; the engine's listener calls it.
@@ -46,7 +46,7 @@ private:
     void seekToSlider();
     void showTime(double position, double duration);
 
-    IPlayerEngine& m_engine;
+    IMediaEngine& m_engine;
     PlayerStatus m_status;
     QToolButton* m_playPause;
     QToolButton* m_stop;

@@ -10,4 +10,5 @@ struct PlayerStatus {
     double speed = 1.0;
     double volume = 100.0;  // percent
     bool muted = false;
+    bool hasVideo = false;  // a video picture is being shown
 };

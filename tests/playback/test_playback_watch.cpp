@@ -2,10 +2,12 @@
 // recording display refresh that every tick runs first.
 #include "DialogHarness.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
+#include <optional>
 
 namespace {
 void setPausePoints(CRecorderDlg& d, std::initializer_list<double> points, int selected)
@@ -19,6 +21,7 @@ void setPausePoints(CRecorderDlg& d, std::initializer_list<double> points, int s
     d.m_listPausePoints->setCurrentRow(selected);
 }
 void setInfinitely(CRecorderDlg& d, bool on) { static_cast<QCheckBox*>(d.GetDlgItem(1025))->setChecked(on); }
+void click(CRecorderDlg& d, int id) { static_cast<QAbstractButton*>(d.GetDlgItem(id))->click(); }
 }
 
 class PlaybackWatchTest : public QObject {
@@ -206,6 +209,46 @@ private slots:
         };
         d.OnRecord();  // no path: the message box is "open" for 200 ms
         QVERIFY(ticksSeen);
+    }
+
+    // After every command and tick the player knows where the running watch
+    // ends playback, and nothing when no watch runs.
+    void thePlayerIsToldTheEndOfTheRunningWatch()
+    {
+        DialogHarness h;
+        CRecorderDlg& d = *h.dialog;
+        FakePlayerEngine& player = h.player();
+        d.EnablePlaybackControls(true);
+        d.m_segStart = d.m_editStart = 1.0;
+        d.m_segEnd = d.m_editEnd = 2.5;
+        d.DoDataExchange(false);
+        using End = std::optional<double>;
+        const auto armed = [&] { return std::make_pair(player.armedEnd, player.armedLoopFrom); };
+
+        click(d, 1012);  // replay
+        QCOMPARE(armed(), std::make_pair(End(2.5), End()));
+        click(d, 1022);  // B one step later
+        QCOMPARE(armed(), std::make_pair(End(3.0), End()));
+        setInfinitely(d, true);
+        click(d, 1021);  // and back
+        QCOMPARE(armed(), std::make_pair(End(2.5), End(1.0)));
+        setInfinitely(d, false);
+        player.position = 2.5;
+        d.DeliverTimer(kSegmentTimer);  // the watch stops the replay
+        QCOMPARE(armed(), std::make_pair(End(), End()));
+
+        setPausePoints(d, {1.0, 5.0, 9.0}, 0);
+        click(d, 1017);  // the section from row 0
+        QCOMPARE(armed(), std::make_pair(End(5.0), End()));
+        click(d, 1012);
+        click(d, 1018);  // both watches: the earlier end counts
+        QCOMPARE(armed(), std::make_pair(End(2.5), End()));
+        click(d, 1010);  // play on from B stops both
+        QCOMPARE(armed(), std::make_pair(End(), End()));
+        d.m_listPausePoints->setCurrentRow(1);
+        click(d, 1018);  // the last row: its section has no end
+        QVERIFY(d.IsTimerRunning(kPausePointTimer));
+        QCOMPARE(armed(), std::make_pair(End(), End()));
     }
 };
 

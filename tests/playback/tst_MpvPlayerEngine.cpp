@@ -2,6 +2,7 @@
 // test writes itself.
 #include "support/TestMedia.h"
 #include "playback/MediaError.h"
+#include "playback/MpvLibrary.h"
 #include "playback/MpvPlayerEngine.h"
 
 #include <QElapsedTimer>
@@ -9,6 +10,7 @@
 #include <QThread>
 #include <QtTest>
 #include <cmath>
+#include <filesystem>
 
 class TstMpvPlayerEngine : public QObject {
     Q_OBJECT
@@ -93,6 +95,25 @@ private slots:
         const double now = positionAfter(engine, 400);
         QVERIFY2(now >= 2.5 && now < 3.4, qPrintable(QString::number(now)));
         QVERIFY(std::abs(engine.Status().duration - 8.0) < 0.1);
+    }
+
+    void sameFileAgainStartsOverAndAChangedOneIsRead()
+    {
+        const std::string file = at("again.wav");
+        WriteToneWav(file, 3.0);
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(file);
+        engine.Play();
+        QTRY_VERIFY(engine.GetPosition() > 0.3);
+        engine.SetMediaFile(file);
+        QCOMPARE(engine.GetPosition(), 0.0);
+        QVERIFY(engine.Status().paused);
+        QCOMPARE(positionAfter(engine, 200), 0.0);
+
+        QThread::msleep(20);  // a later modification time
+        WriteToneWav(file, 6.0);
+        engine.SetMediaFile(file);
+        QVERIFY(std::abs(engine.Status().duration - 6.0) < 0.1);
     }
 
     void pausedSeekReadsBack_data()
@@ -247,6 +268,66 @@ private slots:
         engine.Play();
         const double again = positionAfter(engine, 300);
         QVERIFY2(again > 0.05 && again < 1.0, qPrintable(QString::number(again)));
+    }
+
+    void playAtTheEndStartsOverEveryTime()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(m_wav3);
+        for (int round = 0; round < 3; ++round) {
+            engine.Pause();
+            engine.SetPosition(engine.Status().duration);
+            engine.Play();
+            const double again = positionAfter(engine, 300);
+            QVERIFY2(again > 0.05 && again < 1.0, qPrintable(QString("round %1: %2").arg(round).arg(again)));
+        }
+    }
+
+    // mpv ending the media mid-playback: the next call says why, and a new
+    // file loads as ever.
+    void mediaEndedByThePlayer_data()
+    {
+        QTest::addColumn<bool>("removeFile");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("file removed while playing") << true << "the file is gone";
+        QTest::newRow("mpv's own stop") << false << "the player has closed the file";
+    }
+
+    void mediaEndedByThePlayer()
+    {
+        QFETCH(bool, removeFile);
+        QFETCH(QString, why);
+        const std::string doomed = at("doomed.wav");
+        WriteToneWav(doomed, 6.0);
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        engine.SetMediaFile(doomed);
+        engine.Play();
+        QTRY_VERIFY(engine.GetPosition() > 0.2);
+        if (removeFile) {
+            // Its contents go with it, as when the medium is taken away.
+            std::filesystem::resize_file(doomed, 0);
+            std::filesystem::remove(doomed);
+        } else {
+            const char* stop[] = {"stop", nullptr};
+            QCOMPARE(Mpv().command(engine.handle(), stop), 0);
+        }
+        QString told;
+        QTRY_VERIFY_WITH_TIMEOUT(([&] {
+            try {
+                engine.GetPosition();
+                return false;
+            } catch (const MediaError& e) {
+                told = e.what();
+                return true;
+            }
+        }()), 5000);
+        QVERIFY2(told.contains(why), qPrintable(told));
+        QVERIFY(!engine.Status().loaded);
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.Play());
+
+        engine.SetMediaFile(m_wav3);
+        engine.Play();
+        QTRY_VERIFY(engine.GetPosition() > 0.2);
     }
 
     void outOfRangePositionsAreClamped()

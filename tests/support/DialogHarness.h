@@ -17,7 +17,7 @@ struct DialogHarness {
     // Real engines may stand in for the fakes; player() and recorder then
     // do not apply.
     explicit DialogHarness(const std::string& exeName, bool initialise = true,
-                           std::function<std::unique_ptr<IPlayerEngine>()> makePlayer = {},
+                           std::function<std::unique_ptr<IMediaEngine>()> makePlayer = {},
                            std::function<std::unique_ptr<IRecorderBackend>()> makeRecorder = {})
     {
         services.makePlayerEngine = makePlayer ? makePlayer : [] { return std::make_unique<FakePlayerEngine>(); };

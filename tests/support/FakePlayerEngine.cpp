@@ -51,6 +51,26 @@ void FakePlayerEngine::Stop()
     playing = false;
 }
 
+void FakePlayerEngine::SetSpeed(double factor) { record("SetSpeed " + FormatShown(factor), "SetSpeed"); }
+void FakePlayerEngine::SetVolume(double percent) { record("SetVolume " + FormatShown(percent), "SetVolume"); }
+void FakePlayerEngine::SetMuted(bool muted) { record(muted ? "SetMuted 1" : "SetMuted 0", "SetMuted"); }
+void FakePlayerEngine::SetStatusListener(std::function<void(const PlayerStatus&)>) {}
+
+PlayerStatus FakePlayerEngine::Status()
+{
+    PlayerStatus status;
+    status.loaded = !mediaFile.empty();
+    status.position = position;
+    status.paused = !playing;
+    return status;
+}
+
+void FakePlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> loopFrom)
+{
+    armedEnd = end;
+    armedLoopFrom = loopFrom;
+}
+
 void FakePlayerEngine::failOn(const std::string& operation, std::uint32_t code) { m_failures[operation] = code; }
 
 int FakePlayerEngine::count(const std::string& call) const

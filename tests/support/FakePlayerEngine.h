@@ -1,15 +1,17 @@
 #pragma once
 
 #include "playback/IPlayerEngine.h"
+#include "playback/VideoFrames.h"
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 // A player whose position the test sets and whose calls it reads back.
 // Any operation can be told to fail with a code.
-class FakePlayerEngine : public IPlayerEngine {
+class FakePlayerEngine : public IMediaEngine {
 public:
     void SetMediaFile(const std::string& path) override;
     double GetPosition() override;
@@ -17,6 +19,15 @@ public:
     void Play() override;
     void Pause() override;
     void Stop() override;
+    void SetSpeed(double factor) override;
+    void SetVolume(double percent) override;
+    void SetMuted(bool muted) override;
+    void SetStatusListener(std::function<void(const PlayerStatus&)> listener) override;
+    PlayerStatus Status() override;
+    // Records the end only; the fake plays nothing to cut.
+    void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) override;
+    VideoFrames& Video() override { return frames; }
+    void PrepareInBackground() override {}
 
     // Makes the named operation ("SetMediaFile", "GetPosition", ...) throw
     // MediaError with that code from now on; code 0 lifts it again.
@@ -26,6 +37,8 @@ public:
     bool playing = false;
     std::string mediaFile;
     std::vector<std::string> calls;  // "Play", "SetPosition 2.5", ...
+    std::optional<double> armedEnd, armedLoopFrom;
+    VideoFrames frames;
 
     int count(const std::string& call) const;
 

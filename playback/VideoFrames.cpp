@@ -1,0 +1,70 @@
+#include "playback/VideoFrames.h"
+
+QImage VideoFrames::Latest() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_hasVideo ? m_frame : QImage();
+}
+
+void VideoFrames::SetTargetSize(const QSize& pixels, qreal ratio)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (pixels == m_pixels && ratio == m_ratio)
+            return;
+        m_pixels = pixels;
+        m_ratio = ratio;
+    }
+    requestRedraw();
+}
+
+void VideoFrames::Clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_frame = QImage();
+}
+
+void VideoFrames::SetHasVideo(bool hasVideo)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (hasVideo == m_hasVideo)
+            return;
+        m_hasVideo = hasVideo;
+    }
+    requestRedraw();
+    emit FrameReady();
+}
+
+void VideoFrames::SetRedrawRequest(std::function<void()> request)
+{
+    std::lock_guard lock(m_mutex);
+    m_redrawRequest = std::move(request);
+}
+
+void VideoFrames::requestRedraw()
+{
+    std::function<void()> request;
+    {
+        std::lock_guard lock(m_mutex);
+        request = m_redrawRequest;
+    }
+    if (request)
+        request();
+}
+
+void VideoFrames::Draw(const std::function<bool(QImage&)>& paint)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        // Every frame mpv offers is rendered, shown or not: mpv's video
+        // output waits until it has been.
+        const QSize pixels = m_pixels.isEmpty() ? QSize(16, 16) : m_pixels;
+        if (m_frame.size() != pixels)
+            m_frame = QImage(pixels, QImage::Format_RGBX8888);  // bytes r, g, b, x = mpv's "rgb0"
+        m_frame.setDevicePixelRatio(m_ratio);
+        if (!paint(m_frame))
+            m_frame = QImage();
+    }
+    emit FrameReady();
+}

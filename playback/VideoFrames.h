@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <functional>
+#include <mutex>
+
+// The picture a player hands to its view. A renderer on its own thread
+// draws into it; the view, on the GUI thread, takes the latest frame and
+// says what size it wants. Without a renderer it stays empty.
+class VideoFrames : public QObject {
+    Q_OBJECT
+public:
+    // GUI side.
+    QImage Latest() const;
+    void SetTargetSize(const QSize& pixels, qreal ratio);
+    // Drops the current frame, e.g. when other media is about to be loaded.
+    void Clear();
+    void SetHasVideo(bool hasVideo);
+
+    // Renderer side. Draw runs paint on the frame, sized as the view wants,
+    // under the lock that Latest takes, so a frame is never seen half drawn.
+    // paint returns false when it has nothing: the frame is dropped. While
+    // there is no video (the media has none) Latest shows nothing, since
+    // mpv would still hand out the last file's last frame.
+    void Draw(const std::function<bool(QImage&)>& paint);
+    // The renderer asks to be told when the size or the video state changes.
+    void SetRedrawRequest(std::function<void()> request);
+
+signals:
+    // A new frame is there; emitted on the renderer's thread.
+    void FrameReady();
+
+private:
+    void requestRedraw();
+
+    mutable std::mutex m_mutex;
+    QImage m_frame;
+    QSize m_pixels;
+    qreal m_ratio = 1.0;
+    bool m_hasVideo = false;
+    std::function<void()> m_redrawRequest;
+};

@@ -1,0 +1,110 @@
+// The engine's one state of mpv's media, fed with events as mpv sends them.
+#include "playback/MpvEventState.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+mpv_event mpvEvent(mpv_event_id id, void* data = nullptr, std::uint64_t userdata = 0)
+{
+    mpv_event e{};
+    e.event_id = id;
+    e.data = data;
+    e.reply_userdata = userdata;
+    return e;
+}
+
+// Loads entry 7 of path into a fresh state.
+MpvEventState loaded(const std::string& path)
+{
+    MpvEventState state;
+    state.BeginLoad(7, path);
+    mpv_event_start_file start{7};
+    state.Apply(mpvEvent(MPV_EVENT_START_FILE, &start));
+    state.Apply(mpvEvent(MPV_EVENT_FILE_LOADED));
+    return state;
+}
+
+constexpr std::uint64_t kEofId = 4;  // as MpvEventState observes eof-reached
+}  // namespace
+
+class TstMpvEventState : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void mediaEndedByMpvIsNoLongerLoaded_data()
+    {
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<bool>("fileThere");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("decoding error") << int(MPV_END_FILE_REASON_ERROR) << true << "the file could not be decoded";
+        QTest::newRow("error, file gone") << int(MPV_END_FILE_REASON_ERROR) << false << "the file is gone";
+        QTest::newRow("mpv's stop") << int(MPV_END_FILE_REASON_STOP) << true << "the player has closed the file";
+    }
+
+    void mediaEndedByMpvIsNoLongerLoaded()
+    {
+        QFETCH(int, reason);
+        QFETCH(bool, fileThere);
+        QFETCH(QString, why);
+        const std::string path = m_dir.filePath(fileThere ? "there.wav" : "gone.wav").toStdString();
+        if (fileThere)
+            QFile(QString::fromStdString(path)).open(QIODevice::WriteOnly);
+        MpvEventState state = loaded(path);
+        QVERIFY(state.Loaded());
+
+        mpv_event_end_file other{};
+        other.reason = MPV_END_FILE_REASON_STOP;
+        other.playlist_entry_id = 6;  // the file this one replaced
+        state.Apply(mpvEvent(MPV_EVENT_END_FILE, &other));
+        QVERIFY(state.Loaded());
+
+        mpv_event_end_file end{};
+        end.reason = static_cast<mpv_end_file_reason>(reason);
+        end.error = MPV_ERROR_LOADING_FAILED;
+        end.playlist_entry_id = 7;
+        state.Apply(mpvEvent(MPV_EVENT_END_FILE, &end));
+        QVERIFY(!state.Loaded());
+        QCOMPARE(QString::fromStdString(state.WhyNotLoaded()), why);
+    }
+
+    void failedLoadKeepsMpvsCode()
+    {
+        MpvEventState state;
+        state.BeginLoad(3, "/nowhere.mp3");
+        mpv_event_start_file start{3};
+        state.Apply(mpvEvent(MPV_EVENT_START_FILE, &start));
+        mpv_event_end_file end{};
+        end.reason = MPV_END_FILE_REASON_ERROR;
+        end.error = MPV_ERROR_UNKNOWN_FORMAT;
+        end.playlist_entry_id = 3;
+        state.Apply(mpvEvent(MPV_EVENT_END_FILE, &end));
+        QVERIFY(state.LoadState() == MpvEventState::Load::Failed);
+        QCOMPARE(state.LoadError(), int(MPV_ERROR_UNKNOWN_FORMAT));
+    }
+
+    // An end reported before a seek says nothing about after it.
+    void seekForgetsTheEndAndFinishesOnRestart()
+    {
+        const std::string path = m_dir.filePath("seek.wav").toStdString();
+        QFile(QString::fromStdString(path)).open(QIODevice::WriteOnly);
+        MpvEventState state = loaded(path);
+        int yes = 1;
+        mpv_event_property eof{"eof-reached", MPV_FORMAT_FLAG, &yes};
+        state.Apply(mpvEvent(MPV_EVENT_PROPERTY_CHANGE, &eof, kEofId));
+        QVERIFY(state.Status().eofReached);
+
+        state.BeginSeek();
+        state.Apply(mpvEvent(MPV_EVENT_PLAYBACK_RESTART));  // of something before the seek
+        QVERIFY(state.SeekPending());
+        state.Apply(mpvEvent(MPV_EVENT_SEEK));
+        QVERIFY(!state.Status().eofReached);
+        state.Apply(mpvEvent(MPV_EVENT_PLAYBACK_RESTART));
+        QVERIFY(state.SeekDone());
+        QVERIFY(state.Loaded());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstMpvEventState)
+#include "tst_MpvEventState.moc"
