@@ -4,6 +4,7 @@
 #include "playback/MpvProperties.h"
 
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -72,7 +73,16 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
         setOption(h, "ao", options.audioOutput);
 
     CheckMpv(Mpv().initialize(h), "mpv could not start");
+    // mpv's own terminal output is off; its errors still reach the
+    // terminal through the engine, its chatter does not.
+    CheckMpv(Mpv().request_log_messages(h, "error"), "mpv log level");
     return handle;
+}
+
+void PrintMpvLogMessage(const mpv_event_log_message& message)
+{
+    // mpv's texts end with their own line break.
+    std::fprintf(stderr, "quillora: player: [%s] %s", message.prefix, message.text);
 }
 
 mpv_node MpvStringNode(const char* text)

@@ -36,6 +36,9 @@ private:
 // Throws MediaError with mpv's code when mpv cannot be created or started.
 MpvHandle CreateMpvHandle(const MpvOptions& options);
 
+// Writes one of mpv's log messages to the terminal, marked as the player's.
+void PrintMpvLogMessage(const mpv_event_log_message& message);
+
 // Builds the nodes of a command.
 mpv_node MpvStringNode(const char* text);
 mpv_node MpvDoubleNode(double value);

@@ -45,6 +45,7 @@ Loaded load()
     bind(library, "mpv_free_node_contents", a.free_node_contents, e);
     bind(library, "mpv_observe_property", a.observe_property, e);
     bind(library, "mpv_wait_event", a.wait_event, e);
+    bind(library, "mpv_request_log_messages", a.request_log_messages, e);
     bind(library, "mpv_set_wakeup_callback", a.set_wakeup_callback, e);
     bind(library, "mpv_error_string", a.error_string, e);
     bind(library, "mpv_render_context_create", a.render_context_create, e);

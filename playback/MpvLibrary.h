@@ -20,6 +20,7 @@ struct MpvApi {
     decltype(&mpv_free_node_contents) free_node_contents;
     decltype(&mpv_observe_property) observe_property;
     decltype(&mpv_wait_event) wait_event;
+    decltype(&mpv_request_log_messages) request_log_messages;
     decltype(&mpv_set_wakeup_callback) set_wakeup_callback;
     decltype(&mpv_error_string) error_string;
     decltype(&mpv_render_context_create) render_context_create;

@@ -137,6 +137,10 @@ void MpvPlayerEngine::notify()
 
 void MpvPlayerEngine::handleEvent(const mpv_event& event)
 {
+    if (event.event_id == MPV_EVENT_LOG_MESSAGE) {
+        PrintMpvLogMessage(*static_cast<const mpv_event_log_message*>(event.data));
+        return;
+    }
     m_state.Apply(event);
     m_frames->SetHasVideo(m_state.Status().hasVideo);
 }
