@@ -190,7 +190,10 @@ void CRecorderDlg::RunCommand(const std::function<void()>& command)
     } catch (const MediaError& error) {
         ReportUnguardedFailure(error.what());
     }
+    SyncPlayer();
 }
+
+void CRecorderDlg::SyncPlayer() { m_player.ShowPassage(m_segStart, m_segEnd); }
 
 void CRecorderDlg::ReportUnguardedFailure(const std::string& what)
 {

@@ -141,6 +141,9 @@ private:
     // A command's boundary: a player failure that escapes the command ends
     // it there and is reported, instead of reaching Qt's event loop.
     void RunCommand(const std::function<void()>& command);
+    // Hands the player what it shows of the dialog's state (A and B) after
+    // every command and timer tick that may have changed it.
+    void SyncPlayer();
     void ReportUnguardedFailure(const std::string& what);
     void ConnectButton(int id, void (CRecorderDlg::*handler)());
     void ConnectCommands();

@@ -15,6 +15,7 @@ void CRecorderDlg::DeliverTimer(unsigned id)
             ReportUnguardedFailure(error.what());
         }
     }
+    SyncPlayer();
 }
 
 void CRecorderDlg::OnTimer(unsigned id)
