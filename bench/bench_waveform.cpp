@@ -33,6 +33,13 @@ double processCpuMs()
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
+double threadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
 double residentMiB()
 {
     std::ifstream status("/proc/self/status");
@@ -53,19 +60,30 @@ bool busy(const WaveformOverview& o)
     return o.state() == WaveformOverview::State::Opening || o.state() == WaveformOverview::State::Decoding;
 }
 
-// Counts the view's paint events.
-struct PaintCounter : QObject {
+// The view with its paints counted and timed.
+struct TimedView : WaveformView {
     int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override
+    std::vector<double> paintMs;
+    void paintEvent(QPaintEvent* event) override
     {
-        paints += e->type() == QEvent::Paint ? 1 : 0;
-        return false;
+        const auto t = Clock::now();
+        WaveformView::paintEvent(event);
+        paintMs.push_back(msSince(t));
+        ++paints;
     }
 };
 
+// Runs the event loop for that long, sleeping while there is nothing to do.
+void runFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // Plays the view for `seconds` from its reports alone, as the engine would
 // send them every 50 ms, and returns the share of one core used.
-double playFor(WaveformView& view, PaintCounter& counter, double seconds, double* paintsPerSecond)
+double playFor(TimedView& view, double seconds, double* paintsPerSecond)
 {
     PlayerStatus status;
     status.loaded = true;
@@ -80,14 +98,13 @@ double playFor(WaveformView& view, PaintCounter& counter, double seconds, double
     });
     view.showStatus(status);
     reports.start(50);
-    counter.paints = 0;
+    view.paints = 0;
     const double cpu0 = processCpuMs();
     QElapsedTimer wall;
     wall.start();
-    while (wall.elapsed() < seconds * 1000)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    runFor(static_cast<int>(seconds * 1000));
     const double share = (processCpuMs() - cpu0) / wall.elapsed() * 100.0;
-    *paintsPerSecond = counter.paints * 1000.0 / wall.elapsed();
+    *paintsPerSecond = view.paints * 1000.0 / wall.elapsed();
     reports.stop();
     return share;
 }
@@ -131,41 +148,54 @@ int main(int argc, char** argv)
     PrintStats("peaks kept", keptMiB, "MiB");
     PrintStats("resident growth while decoding", rssMiB, "MiB");
 
-    // In the pane: the gaps between ticks of a 1 ms timer on the GUI thread
-    // while the overview fills the view.
-    WaveformView view;
+    // In the pane: what the GUI thread spends at a time while the overview
+    // fills the view. A 1 ms timer's gaps show how long the thread was away;
+    // the thread's own CPU time within a gap shows how much of that it was
+    // working rather than waiting for a core on a busy machine.
+    TimedView view;
     view.resize(401, 330);
     view.show();
-    PaintCounter counter;
-    view.installEventFilter(&counter);
-    std::vector<double> gaps;
+    runFor(200);
+    std::vector<double> gaps, busyInGap;
     auto last = Clock::now();
+    double lastCpu = threadCpuMs();
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         gaps.push_back(msSince(last));
+        busyInGap.push_back(threadCpuMs() - lastCpu);
         last = Clock::now();
+        lastCpu = threadCpuMs();
     });
     ticker.start(1);
+    view.paints = 0;
+    view.paintMs.clear();
+    const double guiCpu0 = threadCpuMs();
     view.open(media);
     const auto t = Clock::now();
     last = Clock::now();
     while (busy(*view.overview()))
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        runFor(10);
     const double filled = msSince(t);
-    QApplication::processEvents();
+    runFor(50);
     ticker.stop();
-    std::printf("pane filled in %.0f ms with %d paints\n", filled, counter.paints);
+    std::printf("pane filled in %.0f ms with %d paints, GUI thread busy %.0f ms of it\n", filled, view.paints,
+                threadCpuMs() - guiCpu0);
     PrintStats("GUI thread gap while filling", gaps, "ms");
+    PrintStats("GUI thread working within a gap", busyInGap, "ms");
+    PrintStats("one paint while filling", view.paintMs, "ms");
 
     double rate = 0.0;
-    const double whole = playFor(view, counter, 5.0, &rate);
+    view.paintMs.clear();
+    const double whole = playFor(view, 5.0, &rate);
     std::printf("%-40s %.2f %% of a core, %.1f paints/s\n", "playing, whole file in view", whole, rate);
     QWheelEvent zoomIn(QPointF(10, 10), QPointF(10, 10), {}, QPoint(0, 120 * 12), Qt::NoButton, {},
                        Qt::NoScrollPhase, false);
     QApplication::sendEvent(&view, &zoomIn);
     std::printf("zoomed in to %.1f s across the pane\n", view.viewSpan());
-    const double zoomed = playFor(view, counter, 5.0, &rate);
+    view.paintMs.clear();
+    const double zoomed = playFor(view, 5.0, &rate);
     std::printf("%-40s %.2f %% of a core, %.1f paints/s\n", "playing, zoomed in (line moves each frame)", zoomed, rate);
+    PrintStats("one paint while playing zoomed in", view.paintMs, "ms");
     return 0;
 }

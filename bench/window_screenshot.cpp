@@ -1,7 +1,7 @@
 // Saves a picture of the main window with a media file loaded, A and B set
 // and the position between them, for the documentation:
 //   xvfb-run -a build/bench/window_screenshot OUT.png [MEDIA A B POSITION]
-// Without MEDIA it makes a two-minute spoken-lesson-like MP3 of its own.
+// Without MEDIA it makes a 45-second spoken-lesson-like MP3 of its own.
 #include "support/TestMedia.h"
 #include "app/CRecorderDlg.h"
 #include "app/QtUserPrompts.h"
@@ -37,12 +37,12 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string media = argc == 6 ? argv[2] : "";
-    double a = argc == 6 ? std::atof(argv[3]) : 41.0;
-    double b = argc == 6 ? std::atof(argv[4]) : 63.5;
-    double position = argc == 6 ? std::atof(argv[5]) : 52.2;
+    double a = argc == 6 ? std::atof(argv[3]) : 14.2;
+    double b = argc == 6 ? std::atof(argv[4]) : 22.8;
+    double position = argc == 6 ? std::atof(argv[5]) : 17.1;
     if (media.empty()) {
-        media = (std::filesystem::temp_directory_path() / "quillora-lesson-2min.mp3").string();
-        WriteSpansMp3(media, LessonSpans(120.0));
+        media = (std::filesystem::temp_directory_path() / "quillora-lesson.mp3").string();
+        WriteSpansMp3(media, LessonSpans(45.0));
     }
 
     QtUserPrompts prompts;

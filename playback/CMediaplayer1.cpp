@@ -22,6 +22,7 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IPlayerEngine> engine, QWidget* par
 
     // Only the libmpv engine has video to show; any other engine gets a black view.
     m_video = new VideoView(dynamic_cast<MpvPlayerEngine*>(m_engine.get()), this);
+    m_video->setAccessibleName("视频");
     m_waveform = new WaveformView(this);
     m_waveform->hide();
     m_bar = new PlayerControlBar(*m_engine, this);

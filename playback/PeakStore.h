@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 // The lowest and highest sample of a stretch of audio, in -1..1.
@@ -9,7 +10,7 @@ struct Peak {
     float low = 0.0f;
     float high = 0.0f;
     bool empty() const { return low > high; }
-    static Peak None() { return Peak{1.0f, -1.0f}; }
+    static Peak None() { return Peak{std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()}; }
 };
 
 // Peaks of a whole file in a fixed number of buckets: while samples come in,

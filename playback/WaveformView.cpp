@@ -88,9 +88,10 @@ void WaveformView::showStatus(const PlayerStatus& status)
     m_status = status;
     m_clock.report(status.position, status.loaded && !status.paused, status.speed, status.duration);
     updateAnimation();
+    // While it runs, the animation draws the next frame anyway.
     if (m_waveformStale)
         update();
-    else
+    else if (!m_animation.isActive())
         animate();
 }
 

@@ -17,7 +17,10 @@ std::vector<std::int16_t> render(const std::vector<ToneSpan>& spans, int sampleR
         const auto count = static_cast<std::size_t>(span.seconds * sampleRate);
         for (std::size_t i = 0; i < count; ++i) {
             phase += 2.0 * M_PI * span.frequency / sampleRate;
-            const double v = span.frequency > 0.0 ? span.amplitude * std::sin(phase) : 0.0;
+            const double t = double(i) / sampleRate;
+            const double envelope = span.syllables ? 0.25 + 0.75 * std::abs(std::sin(M_PI * 3.7 * t + 0.4 * std::sin(9.0 * t)))
+                                                   : 1.0;
+            const double v = span.frequency > 0.0 ? span.amplitude * envelope * std::sin(phase) : 0.0;
             samples.push_back(static_cast<std::int16_t>(32767.0 * v));
         }
     }
@@ -129,7 +132,7 @@ std::vector<ToneSpan> LessonSpans(double seconds)
     };
     double total = 0.0;
     while (total < seconds) {
-        const ToneSpan phrase{next(0.3, 2.0), next(140.0, 320.0), next(0.15, 0.6)};
+        const ToneSpan phrase{next(0.3, 2.0), next(140.0, 320.0), next(0.15, 0.6), true};
         const ToneSpan pause{next(0.3, 1.2), 0.0};
         spans.push_back(phrase);
         spans.push_back(pause);

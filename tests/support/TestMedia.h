@@ -14,6 +14,8 @@ struct ToneSpan {
     double seconds;
     double frequency;
     double amplitude = 0.25;  // of full scale
+    // Rises and falls like syllables, about four a second, instead of a steady tone.
+    bool syllables = false;
 };
 // Speech-like media: tones of varying pitch with pauses between them.
 void WriteSpansWav(const std::string& path, const std::vector<ToneSpan>& spans, int sampleRate = 44100);
