@@ -46,8 +46,14 @@ void SeekSlider::mousePressEvent(QMouseEvent* event)
 {
     // With the handle moved under the pointer first, the slider's own press
     // takes it as a grab of the handle: the release then seeks, as a drag's does.
-    if (event->button() == Qt::LeftButton && maximum() > minimum())
-        setSliderPosition(valueAt(qRound(event->position().x())));
+    // A press on the handle itself is a plain grab.
+    if (event->button() == Qt::LeftButton && maximum() > minimum()) {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        const QPoint at = event->position().toPoint();
+        if (style()->hitTestComplexControl(QStyle::CC_Slider, &option, at, this) != QStyle::SC_SliderHandle)
+            setSliderPosition(valueAt(at.x()));
+    }
     QSlider::mousePressEvent(event);
 }
 

@@ -29,7 +29,8 @@ WaveformView::WaveformView(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(16, 16);
     setAccessibleName("波形");
-    setToolTip("波形：点击或拖动跳到该处，滚轮放大或缩小");
+    setToolTip("点击或拖动跳到该处，滚轮放大或缩小\n"
+               "空格 播放/暂停，←/→ 2 秒，Shift+←/→ 0.1 秒，Home 回到开头，[ ] 调速，退格 1.00x，M 静音");
     m_animation.setTimerType(Qt::PreciseTimer);
     connect(&m_animation, &QTimer::timeout, this, [this] { animate(); });
 }
@@ -39,16 +40,9 @@ WaveformView::~WaveformView() { m_overview.reset(); }
 
 void WaveformView::open(const std::string& path)
 {
-    m_overview.reset();
+    clear();
     m_kindTold = false;
-    m_viewStart = 0.0;
-    m_viewSpan = 0.0;
-    m_status = PlayerStatus{};
-    m_clock = PositionClock{};
-    m_lineX = -1;
     m_overview = std::make_unique<WaveformOverview>(path, [this] { postOverviewChange(); });
-    m_waveformStale = true;
-    update();
 }
 
 void WaveformView::clear()
@@ -56,6 +50,7 @@ void WaveformView::clear()
     m_overview.reset();
     m_viewStart = 0.0;
     m_viewSpan = 0.0;
+    m_lineX = -1;
     m_waveformStale = true;
     update();
 }
