@@ -1,5 +1,7 @@
 #include "app/CAboutDlg.h"
 
+#include "app/ApplicationIcon.h"
+
 #include <QPushButton>
 
 namespace {
@@ -12,7 +14,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     ApplyDialogFrame(this, tmpl);
     setWindowFlag(Qt::WindowMinimizeButtonHint, false);
     setWindowFlag(Qt::WindowStaysOnTopHint, parent && parent->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    const QIcon icon(QStringLiteral(":/res/quillora.xpm"));
+    const QIcon icon = ApplicationIcon();
     setWindowIcon(icon);
     m_controls = BuildControls(this, tmpl, nullptr, icon);
     auto* ok = static_cast<QPushButton*>(GetDlgItem(kOkId));

@@ -1,5 +1,7 @@
 #include "app/CRecorderApp.h"
 
+#include "app/ApplicationIcon.h"
+
 #include "app/CRecorderDlg.h"
 #include "app/QtUserPrompts.h"
 
@@ -9,7 +11,9 @@ CRecorderApp theApp;
 
 void CRecorderApp::InitInstance(QApplication& application)
 {
-    application.setWindowIcon(QIcon(QStringLiteral(":/res/quillora.xpm")));
+    application.setWindowIcon(ApplicationIcon());
+    // Lets Wayland compositors find the menu entry, and with it the icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillora"));
     QtUserPrompts prompts;
     CRecorderDlg dialog(DialogServices::ForProgram(prompts));
     dialog.exec();  // the modal result is not used

@@ -1,5 +1,6 @@
 #include "app/CRecorderDlg.h"
 
+#include "app/ApplicationIcon.h"
 #include "app/CAboutDlg.h"
 #include "playback/MediaError.h"
 #include "playback/PlayerControlBar.h"
@@ -22,7 +23,7 @@ constexpr int kAboutButtonId = 1036;
 CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
     : QDialog(parent),
       m_recorder(services.makeRecorderBackend()),
-      m_hIcon(QStringLiteral(":/res/quillora.xpm")),
+      m_hIcon(ApplicationIcon()),
       m_player(services.makePlayerEngine()),
       m_services(services),
       m_appTitle(ApplicationTitle(services.executablePath))
@@ -90,11 +91,7 @@ bool CRecorderDlg::OnInitDialog()
         m_segNudge = 0.5;
         m_pauseNudge = 0.5;
         m_markLag = 0.33;
-        m_mediaPath = "D:\\AllMediaFile.mp3";
-        EnablePlaybackControls(false);
-        SetPauseFilePath("D:\\AllMediaFile1.txt");
-        m_lastPauseIndex = -1;
-        m_pausePointsModified = false;
+        UseDefaultMedia();
     }
     m_editMediaPath->setText(QString::fromStdString(m_mediaPath));
     DoDataExchange(false);
@@ -149,11 +146,15 @@ void CRecorderDlg::OnClose()
 
 bool CRecorderDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut) {
-        if (watched == GetDlgItem(kEditStartId))
-            RunCommand([this] { OnKillFocusStart(); });
-        else if (watched == GetDlgItem(kEditEndId))
-            RunCommand([this] { OnKillFocusEnd(); });
+    const bool startEdit = watched == GetDlgItem(kEditStartId);
+    if (event->type() == QEvent::FocusOut && (startEdit || watched == GetDlgItem(kEditEndId))) {
+        // The edit takes its focus loss first (its selection goes), then the
+        // command runs, as a focus-lost notification follows the control's
+        // own handling.
+        watched->event(event);
+        if (!m_refusingNumber)
+            RunCommand([this, startEdit] { startEdit ? OnKillFocusStart() : OnKillFocusEnd(); });
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -207,8 +208,9 @@ BoxAnswer CRecorderDlg::Ask(const std::string& text, const std::string& caption,
 
 void CRecorderDlg::SetPauseFilePath(const std::string& path)
 {
-    // Callers hand over paths that fit; the copy is bounded all the same.
-    const std::size_t length = std::min(path.size(), kPathBufferSize - 1);
+    // Callers hand over paths that fit; a path that does not is not cut,
+    // since the cut one would name some other file: there is none then.
+    const std::size_t length = path.size() < kPathBufferSize ? path.size() : 0;
     path.copy(m_pauseFilePath, length);
     m_pauseFilePath[length] = '\0';
 }

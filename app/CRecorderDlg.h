@@ -150,8 +150,16 @@ private:
     void ConnectPlaybackCommands();
     void ConnectPausePointCommands();
     void ConnectRecordingCommands();
+    // Shows the recorder's account of a start that failed or a take that
+    // ended by itself, if it has one.
+    void TellRecorderFailure();
     BoxAnswer Ask(const std::string& text, const std::string& caption, BoxButtons buttons, BoxIcon icon);
     void SetPauseFilePath(const std::string& path);
+    // No media file: the default path, no pause points, playback disabled.
+    void UseDefaultMedia();
+    // Tells that an edit does not hold a number and hands the focus back.
+    void RefuseNumber(QLineEdit* edit);
+    bool m_refusingNumber = false;
     bool IsChecked(int id) const;
 
     DialogServices m_services;

@@ -2,6 +2,7 @@
 #include "app/NumberText.h"
 
 #include <QLineEdit>
+#include <utility>
 
 namespace {
 struct NumberBinding {
@@ -30,11 +31,7 @@ bool CRecorderDlg::DoDataExchange(bool save)
         }
         const std::optional<double> value = ParseWholeNumber(edit->text().toStdString());
         if (!value) {
-            Ask("Please enter a number.", m_appTitle, BoxButtons::Ok, BoxIcon::Exclamation);
-            if (edit->isVisible()) {
-                edit->setFocus(Qt::OtherFocusReason);
-                edit->selectAll();
-            }
+            RefuseNumber(edit);
             return false;
         }
         this->*binding.member = *value;
@@ -45,4 +42,18 @@ bool CRecorderDlg::DoDataExchange(bool save)
     else
         recordPath->setText(QString::fromStdString(m_recordPath));
     return true;
+}
+
+void CRecorderDlg::RefuseNumber(QLineEdit* edit)
+{
+    // Neither the box taking the focus nor the focus coming back is the user
+    // leaving an edit: neither may run an edit's focus-lost command, or each
+    // box would bring the next.
+    const bool wasRefusing = std::exchange(m_refusingNumber, true);
+    Ask("Please enter a number.", m_appTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+    if (edit->isVisible()) {
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+    }
+    m_refusingNumber = wasRefusing;
 }

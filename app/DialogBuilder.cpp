@@ -156,7 +156,11 @@ void ApplyDialogFrame(QWidget* dialog, const DialogTemplate& tmpl)
     dialog->setWindowTitle(QString::fromUtf8(tmpl.caption));
     const QRect client = DialogUnitsToPixels(0, 0, tmpl.w, tmpl.h);
     dialog->setFixedSize(client.size());
-    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+    // An application window is a top-level window of its own with a task bar
+    // entry; as a dialog without an owner, X11 would make it transient for
+    // the program's hidden leader window, and task bars leave such out.
+    const Qt::WindowType type = has(tmpl.exStyle, style::kExAppWindow) ? Qt::Window : Qt::Dialog;
+    Qt::WindowFlags flags = type | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                             | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (has(tmpl.style, style::kMinimizeBox))
         flags |= Qt::WindowMinimizeButtonHint;

@@ -1,6 +1,8 @@
 #include "app/QtUserPrompts.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -17,11 +19,16 @@ QMessageBox::Icon toQtIcon(BoxIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// As with the system file dialogs the program was designed for, a file
+// chosen with OK makes its folder the current directory, where the next
+// Open starts.
 std::optional<std::string> runFileDialog(QFileDialog& dialog)
 {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    const QString chosen = dialog.selectedFiles().first();
+    QDir::setCurrent(QFileInfo(chosen).absolutePath());
+    return chosen.toStdString();
 }
 }
 

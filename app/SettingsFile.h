@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/TextFile.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +14,9 @@ struct Settings {
     double pauseNudge = 0.0;
     double markLag = 0.0;
     std::string mediaPath;
+    // Line 6 went on beyond what its line holds: mediaPath is only its start
+    // and names some other file.
+    bool mediaPathCut = false;
 };
 
 // The executable's path fits a 250-byte buffer (249 characters).
@@ -23,7 +28,15 @@ inline constexpr std::size_t kModulePathLimit = 250;
 // itself.
 std::string SettingsPathFor(const std::string& executablePath);
 
-// Nothing when the data ends before the sixth line starts.
+// Line 6, the media path, is read into 250 bytes: 249 characters.
+inline constexpr std::size_t kMediaPathLineLimit = 250;
+inline constexpr std::size_t kMaxMediaPathLength = kMediaPathLineLimit - 1;
+// What ParseSettings can use: five number lines of at most 79 characters,
+// the path and one character to tell whether the path ended.
+inline constexpr std::size_t kSettingsReadLimit = BytesForChars(5 * 79 + kMediaPathLineLimit);
+
+// Nothing when the data ends before the sixth line starts. One line break
+// at the end of the path is not part of it.
 std::optional<Settings> ParseSettings(std::string_view bytes);
 // Five "%f" lines with CR LF, then the media path without a line break.
 std::string FormatSettings(const Settings& settings);

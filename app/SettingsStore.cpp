@@ -1,13 +1,14 @@
 #include "app/CRecorderDlg.h"
 
 #include "app/SettingsFile.h"
+#include "app/SettingsLocation.h"
 #include "app/TextFile.h"
 
 #include <QLineEdit>
 
 bool CRecorderDlg::LoadSettings()
 {
-    const std::optional<std::string> bytes = ReadFileBytes(SettingsPathFor(m_services.executablePath));
+    const std::optional<std::string> bytes = ReadFileBytes(SettingsFileLocation(m_services.executablePath), kSettingsReadLimit);
     const std::optional<Settings> settings = bytes ? ParseSettings(*bytes) : std::nullopt;
     if (!settings)
         return false;
@@ -16,6 +17,15 @@ bool CRecorderDlg::LoadSettings()
     m_segNudge = settings->segNudge;
     m_pauseNudge = settings->pauseNudge;
     m_markLag = settings->markLag;
+    if (settings->mediaPathCut) {
+        // Only the start of a longer path (a hand-made file): it names some
+        // other file, so it is neither loaded, nor used for the pause
+        // points, nor saved back. The rest is restored.
+        UseDefaultMedia();
+        m_editStart = m_segStart;
+        m_editEnd = m_segEnd;
+        return true;
+    }
     m_mediaPath = settings->mediaPath;
 
     m_editMediaPath->setText(QString::fromStdString(m_mediaPath));
@@ -32,10 +42,11 @@ bool CRecorderDlg::LoadSettings()
 
 bool CRecorderDlg::SaveSettings()
 {
-    const std::string path = SettingsPathFor(m_services.executablePath);
+    const std::string path = SettingsFileLocation(m_services.executablePath);
     if (path.empty())
         return true;
     DoDataExchange(true);
+    CreateParentFolders(path);
     // A settings file that cannot be written is passed over in silence.
     WriteFileBytes(path, FormatSettings(Settings{m_segStart, m_segEnd, m_segNudge, m_pauseNudge, m_markLag, m_mediaPath}));
     return true;
@@ -49,4 +60,13 @@ void CRecorderDlg::LoadStartupMedia()
         m_player.SetMediaFile(m_mediaPath);
         m_player.Stop();
     });
+}
+
+void CRecorderDlg::UseDefaultMedia()
+{
+    m_mediaPath = "D:\\AllMediaFile.mp3";
+    EnablePlaybackControls(false);
+    SetPauseFilePath("D:\\AllMediaFile1.txt");
+    m_lastPauseIndex = -1;
+    m_pausePointsModified = false;
 }

@@ -1,8 +1,5 @@
 #include "app/TextFile.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 TextLineReader::TextLineReader(std::string_view bytes)
 {
     m_text.reserve(bytes.size());
@@ -38,35 +35,4 @@ std::string ToWindowsText(std::string_view text)
         bytes.push_back(c);
     }
     return bytes;
-}
-
-std::optional<std::string> ReadFileBytes(const std::string& path)
-{
-    if (path.empty())
-        return std::nullopt;
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return data.toStdString();
-}
-
-bool WriteFileBytes(const std::string& path, std::string_view bytes)
-{
-    if (path.empty())
-        return false;
-    // Written beside the target and renamed over it, so a full disk leaves
-    // the old file whole; where no file may be made beside it, written in
-    // place.
-    QSaveFile file(QString::fromStdString(path));
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,8 +24,16 @@ private:
 // The bytes to store for `text`: every line feed written as CR LF.
 std::string ToWindowsText(std::string_view text);
 
-// Reads a whole file; nothing when it cannot be opened or read.
-std::optional<std::string> ReadFileBytes(const std::string& path);
+// Bytes that hold the first `chars` characters as the line reader sees
+// them: a CR LF pair is one character, and one byte more keeps the last
+// pair from being cut.
+constexpr std::size_t BytesForChars(std::size_t chars) { return 2 * chars + 2; }
+
+// At most `limit` bytes from the start of a regular file; nothing when it
+// cannot be opened or read, or is not a regular file (a folder, a FIFO, a
+// device), which is never waited for.
+std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t limit = SIZE_MAX);
 // Replaces the file's contents with `bytes`; false when it cannot be
-// created or written, in which case an existing file keeps its contents.
+// created or written, or something other than a regular file is in its
+// place, in which case that keeps its contents.
 bool WriteFileBytes(const std::string& path, std::string_view bytes);

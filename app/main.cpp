@@ -1,10 +1,12 @@
 #include "app/CRecorderApp.h"
+#include "app/QuietLibraries.h"
 
 #include <QApplication>
 #include <clocale>
 
 int main(int argc, char* argv[])
 {
+    QuietSoundLibraries();
     QApplication application(argc, argv);
     // QApplication sets the process locale from the environment; numbers in
     // files and edits use ".", and libmpv refuses to start otherwise.

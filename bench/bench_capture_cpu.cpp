@@ -1,6 +1,8 @@
 // CPU share of one core while the default recorder captures live audio from
 // a private PulseAudio test server (sine source), measured with getrusage
 // over the whole process: worker thread, libpulse's thread and encoder.
+// Then how long StopRec and the destructor take while the server hangs
+// (SIGSTOP), which should stay under 200 ms.
 #include "recording/CMP3Enc.h"
 #include "support/PulseTestServer.h"
 
@@ -9,11 +11,37 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
 
 namespace {
+double millisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Records a little, freezes the server, and times the end of the take.
+double stallAndEnd(PulseTestServer& server, const std::string& path, bool byDestructor)
+{
+    auto engine = std::make_unique<CMP3Enc>();
+    std::string copy = path;
+    engine->SetFileName(copy.data());
+    if (!engine->StartRec()) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    server.suspend();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto start = std::chrono::steady_clock::now();
+    if (byDestructor)
+        engine.reset();
+    else
+        engine->StopRec();
+    const double ms = millisecondsSince(start);
+    server.resume();
+    return ms;
+}
+
 double cpuSeconds()
 {
     rusage usage{};
@@ -49,5 +77,9 @@ int main(int argc, char** argv)
 
     std::printf("live capture: %.1f s wall, %d s recorded, %d bytes\n", wall, engine.GetRSec(), engine.GetFileSize());
     std::printf("CPU: %.3f s = %.2f %% of one core\n", cpu, 100.0 * cpu / wall);
+
+    const double stop = stallAndEnd(server, dir.filePath("stop.mp3").toStdString(), false);
+    const double destroy = stallAndEnd(server, dir.filePath("destroy.mp3").toStdString(), true);
+    std::printf("with the server hung: StopRec %.1f ms, destructor %.1f ms\n", stop, destroy);
     return 0;
 }

@@ -28,6 +28,6 @@ std::string FormatPausePoints(const double* entries, int count)
 {
     std::string text;
     for (int i = 0; i < count; ++i)
-        text += FormatFixed6(entries[i]) + "\n";
+        text += FormatFileNumber(entries[i]) + "\n";
     return ToWindowsText(text);
 }

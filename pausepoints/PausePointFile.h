@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/TextFile.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,10 @@ struct PausePointPiece {
 };
 
 inline constexpr std::size_t kPausePieceLimit = 80;  // bytes of a line read, zero included
+
+// The bytes of a file that hold `capacity` pieces: what ParsePausePoints
+// can use of it.
+constexpr std::size_t PausePointReadLimit(std::size_t capacity) { return BytesForChars(capacity * (kPausePieceLimit - 1)); }
 
 // The pause-point file of a media file: the media path with its last three
 // characters replaced by "txt". A path too short for that has no file ("").

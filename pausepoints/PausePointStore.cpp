@@ -12,7 +12,7 @@ void CRecorderDlg::LoadPausePoints(const std::string& mediaPath)
     m_listPausePoints->clear();
     m_lastPauseIndex = -1;
     SetPauseFilePath(PausePointPathFor(mediaPath));
-    if (const std::optional<std::string> bytes = ReadFileBytes(m_pauseFilePath)) {
+    if (const std::optional<std::string> bytes = ReadFileBytes(m_pauseFilePath, PausePointReadLimit(kMaxPausePoints))) {
         for (const PausePointPiece& piece : ParsePausePoints(*bytes, kMaxPausePoints)) {
             m_listPausePoints->addItem(QString::fromStdString(piece.text));
             m_pausePoints[++m_lastPauseIndex] = piece.value;

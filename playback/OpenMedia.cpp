@@ -1,4 +1,5 @@
 #include "app/CRecorderDlg.h"
+#include "app/SettingsFile.h"
 
 #include <QLineEdit>
 #include <filesystem>
@@ -44,12 +45,19 @@ void CRecorderDlg::OnOpenMedia()
     if (!chosen)
         return;
     const std::string& path = *chosen;
-    // The pause-point file's path is as long as the media path and must fit
-    // its buffer whole: a cut path would name some other file.
-    if (path.size() >= kPathBufferSize) {
-        Ask("The path of this file is too long (at most " + std::to_string(kPathBufferSize - 1)
+    // The settings must give the path back whole at the next start, and the
+    // pause-point file's path, as long, must fit its buffer: a cut path
+    // would name some other file.
+    if (path.size() > kMaxMediaPathLength) {
+        Ask("The path of this file is too long (at most " + std::to_string(kMaxMediaPathLength)
                 + " characters):\n" + path,
             m_appTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+        return;
+    }
+    // The settings keep the path as one line.
+    if (path.find('\n') != std::string::npos) {
+        Ask("The path of this file holds a line break, which the settings cannot keep:\n" + path, m_appTitle,
+            BoxButtons::Ok, BoxIcon::Exclamation);
         return;
     }
     m_editMediaPath->setText(QString::fromStdString(path));

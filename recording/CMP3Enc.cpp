@@ -14,3 +14,5 @@ void CMP3Enc::PauseRec() { m_backend->PauseRec(); }
 void CMP3Enc::StopRec() { m_backend->StopRec(); }
 int CMP3Enc::GetFileSize() { return m_backend->GetFileSize(); }
 int CMP3Enc::GetRSec() { return m_backend->GetRSec(); }
+void CMP3Enc::ReplaceFile(const char* path) { m_backend->ReplaceFile(path ? std::string(path) : std::string()); }
+std::string CMP3Enc::TakeFailureMessage() { return m_backend->TakeFailureMessage(); }

@@ -3,6 +3,7 @@
 #include "recording/IRecorderBackend.h"
 
 #include <memory>
+#include <string>
 
 // The recorder engine: records the default sound input to an MP3 file.
 class CMP3Enc {
@@ -24,6 +25,12 @@ public:
     int GetFileSize();
     // Whole seconds of audio recorded so far.
     int GetRSec();
+
+    // The next take to this file replaces it rather than adding to it.
+    void ReplaceFile(const char* path);
+    // Why the last start failed or a take ended by itself, once; empty if
+    // neither happened since the last call.
+    std::string TakeFailureMessage();
 
 private:
     std::unique_ptr<IRecorderBackend> m_backend;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 // The PCM layout a capture source delivers: signed 16-bit, interleaved.
 struct CaptureFormat {
@@ -21,8 +22,11 @@ public:
     virtual bool open(CaptureFormat& format) = 0;
     // Fills the front of buffer (interleaved samples, a whole number of
     // frames) and returns the frames delivered: 0 when none are ready yet
-    // (after waiting a little, so callers need not), negative when the
-    // source has failed for good.
+    // (after waiting a little, so callers need not, but never much longer
+    // than a chunk, so a stop is noticed), negative when the source has
+    // failed for good.
     virtual std::ptrdiff_t read(std::span<std::int16_t> buffer) = 0;
     virtual void close() = 0;
+    // Why open() or read() failed, in words for the user.
+    virtual std::string lastError() const { return "the sound input is not available"; }
 };

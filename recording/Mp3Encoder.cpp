@@ -7,6 +7,7 @@ Mp3Encoder::~Mp3Encoder() { close(); }
 bool Mp3Encoder::open(const CaptureFormat& format)
 {
     close();
+    m_error = 0;
     if (format.channels != 1 && format.channels != 2) return false;
     m_lame = lame_init();
     if (!m_lame) return false;
@@ -15,7 +16,7 @@ bool Mp3Encoder::open(const CaptureFormat& format)
     lame_set_in_samplerate(m_lame, format.sampleRate);
     lame_set_out_samplerate(m_lame, format.sampleRate);
     lame_set_VBR(m_lame, vbr_off);
-    lame_set_brate(m_lame, 128);
+    lame_set_brate(m_lame, kKbitPerSecond);
     lame_set_mode(m_lame, m_channels == 1 ? MONO : JOINT_STEREO);
     lame_set_bWriteVbrTag(m_lame, 0);
     if (lame_init_params(m_lame) < 0) {
@@ -40,6 +41,7 @@ std::span<const std::uint8_t> Mp3Encoder::encode(std::span<const std::int16_t> s
         n = lame_encode_buffer_interleaved(m_lame, const_cast<short*>(samples.data()), frames, m_out.data(),
                                            static_cast<int>(m_out.size()));
     }
+    if (n < 0) m_error = n;
     if (n <= 0) return {};
     return {m_out.data(), static_cast<std::size_t>(n)};
 }
@@ -51,6 +53,7 @@ std::span<const std::uint8_t> Mp3Encoder::flush()
     const int n = lame_encode_flush(m_lame, m_out.data(), static_cast<int>(m_out.size()));
     lame_close(m_lame);
     m_lame = nullptr;
+    if (n < 0) m_error = n;
     if (n <= 0) return {};
     return {m_out.data(), static_cast<std::size_t>(n)};
 }

@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,12 +25,12 @@ OutputFile::~OutputFile() { close(); }
 
 bool OutputFile::open(const std::string& path, bool append)
 {
-    close();
+    reset();
     ignoreFileSizeSignal();
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
     m_fd = ::open(path.c_str(), flags, 0644);
     if (m_fd < 0) {
-        std::fprintf(stderr, "quillora: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        m_error = errno;
         return false;
     }
     struct stat st{};
@@ -47,13 +45,24 @@ bool OutputFile::write(std::span<const std::uint8_t> bytes)
         const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            std::fprintf(stderr, "quillora: writing the recording failed: %s\n", std::strerror(n < 0 ? errno : EIO));
+            m_error = n < 0 ? errno : EIO;
             return false;
         }
         m_size.fetch_add(static_cast<std::uint64_t>(n), std::memory_order_relaxed);
         bytes = bytes.subspan(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+void OutputFile::sync()
+{
+    if (m_fd >= 0) ::fsync(m_fd);
+}
+
+void OutputFile::reset()
+{
+    close();
+    m_size.store(0, std::memory_order_relaxed);
 }
 
 void OutputFile::close()

@@ -1,15 +1,77 @@
 #include "recording/PulseCaptureSource.h"
 
+#include <pulse/context.h>
 #include <pulse/error.h>
-#include <pulse/simple.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
 
-#include <cstdio>
+#include <algorithm>
+
+namespace {
+// The longest read() waits for audio; a stop is noticed within about this.
+constexpr auto kReadWait = std::chrono::milliseconds(50);
+// Audio queued beyond this while the reader lags behind is dropped.
+constexpr std::size_t kQueueSeconds = 10;
+
+// The loop's lock for the scope, as the asynchronous API requires around
+// every call made from outside the loop's thread.
+class LoopLock {
+public:
+    explicit LoopLock(pa_threaded_mainloop* loop) : m_loop(loop) { pa_threaded_mainloop_lock(m_loop); }
+    ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
+    LoopLock(const LoopLock&) = delete;
+    LoopLock& operator=(const LoopLock&) = delete;
+
+private:
+    pa_threaded_mainloop* m_loop;
+};
+}
+
+PulseCaptureSource::PulseCaptureSource(std::chrono::milliseconds openTimeout) : m_openTimeout(openTimeout) {}
 
 PulseCaptureSource::~PulseCaptureSource() { close(); }
 
 bool PulseCaptureSource::open(CaptureFormat& format)
 {
     close();
+    {
+        std::lock_guard lock(m_mutex);
+        m_error.clear();
+    }
+    m_loop = pa_threaded_mainloop_new();
+    if (!m_loop || pa_threaded_mainloop_start(m_loop) < 0) {
+        fail("the sound system could not be started");
+        close();
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + m_openTimeout;
+    if (!connectContext() || !waitFor(m_contextReady, deadline) || !connectStream(format)
+        || !waitFor(m_streamReady, deadline)) {
+        close();
+        return false;
+    }
+    m_channels = format.channels;
+    return true;
+}
+
+bool PulseCaptureSource::connectContext()
+{
+    LoopLock lock(m_loop);
+    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Quillora");
+    if (!m_context) {
+        fail("the sound system could not be started");
+        return false;
+    }
+    pa_context_set_state_callback(m_context, &PulseCaptureSource::onContextState, this);
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
+        fail(pa_strerror(pa_context_errno(m_context)));
+        return false;
+    }
+    return true;
+}
+
+bool PulseCaptureSource::connectStream(const CaptureFormat& format)
+{
     pa_sample_spec sampleFormat{};
     sampleFormat.format = PA_SAMPLE_S16LE;
     sampleFormat.rate = static_cast<uint32_t>(format.sampleRate);
@@ -24,34 +86,146 @@ bool PulseCaptureSource::open(CaptureFormat& format)
     attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(50 * 1000, &sampleFormat));
 
-    int error = 0;
-    m_stream = pa_simple_new(nullptr, "Quillora", PA_STREAM_RECORD, nullptr, "Voice recording", &sampleFormat, nullptr,
-                             &attr, &error);
+    LoopLock lock(m_loop);
+    m_stream = pa_stream_new(m_context, "Voice recording", &sampleFormat, nullptr);
     if (!m_stream) {
-        std::fprintf(stderr, "quillora: cannot open the sound input: %s\n", pa_strerror(error));
+        fail(pa_strerror(pa_context_errno(m_context)));
         return false;
     }
-    m_channels = format.channels;
+    pa_stream_set_state_callback(m_stream, &PulseCaptureSource::onStreamState, this);
+    pa_stream_set_read_callback(m_stream, &PulseCaptureSource::onReadable, this);
+    if (pa_stream_connect_record(m_stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
+        fail(pa_strerror(pa_context_errno(m_context)));
+        return false;
+    }
     return true;
+}
+
+bool PulseCaptureSource::waitFor(const bool& ready, std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_changed.wait_until(lock, deadline, [&] { return ready || m_failed; }))
+        return !m_failed;
+    m_failed = true;
+    m_error = "the sound server does not answer";
+    return false;
 }
 
 std::ptrdiff_t PulseCaptureSource::read(std::span<std::int16_t> buffer)
 {
-    if (!m_stream) return -1;
-    const std::size_t frames = buffer.size() / static_cast<std::size_t>(m_channels);
-    if (frames == 0) return 0;
-    int error = 0;
-    if (pa_simple_read(m_stream, buffer.data(), frames * m_channels * sizeof(std::int16_t), &error) < 0) {
-        std::fprintf(stderr, "quillora: the sound input failed: %s\n", pa_strerror(error));
-        return -1;
-    }
+    const auto channels = static_cast<std::size_t>(m_channels);
+    std::unique_lock lock(m_mutex);
+    if (!m_loop) return -1;
+    m_changed.wait_for(lock, kReadWait, [this] { return !m_queue.empty() || m_failed; });
+    // What arrived before a failure is still delivered.
+    if (m_queue.empty()) return m_failed ? -1 : 0;
+    const std::size_t frames = std::min(buffer.size(), m_queue.size()) / channels;
+    const std::size_t samples = frames * channels;
+    std::copy_n(m_queue.begin(), samples, buffer.begin());
+    m_queue.erase(m_queue.begin(), m_queue.begin() + static_cast<std::ptrdiff_t>(samples));
     return static_cast<std::ptrdiff_t>(frames);
 }
 
 void PulseCaptureSource::close()
 {
-    if (m_stream) {
-        pa_simple_free(m_stream);
-        m_stream = nullptr;
+    if (m_loop) {
+        {
+            LoopLock lock(m_loop);
+            // Nothing here waits for the server: disconnecting only queues
+            // a message and closes the socket.
+            if (m_stream) {
+                pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+                pa_stream_set_read_callback(m_stream, nullptr, nullptr);
+                pa_stream_disconnect(m_stream);
+                pa_stream_unref(m_stream);
+            }
+            if (m_context) {
+                pa_context_set_state_callback(m_context, nullptr, nullptr);
+                pa_context_disconnect(m_context);
+                pa_context_unref(m_context);
+            }
+        }
+        pa_threaded_mainloop_stop(m_loop);
+        pa_threaded_mainloop_free(m_loop);
     }
+    m_stream = nullptr;
+    m_context = nullptr;
+    m_loop = nullptr;
+    std::lock_guard lock(m_mutex);
+    m_queue.clear();
+    m_contextReady = m_streamReady = m_failed = false;
+}
+
+std::string PulseCaptureSource::lastError() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_error.empty() ? "the sound input is not available" : m_error;
+}
+
+void PulseCaptureSource::fail(const std::string& reason)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_failed) m_error = reason;
+    m_failed = true;
+    m_changed.notify_all();
+}
+
+void PulseCaptureSource::onContextState(pa_context* context, void* self)
+{
+    auto* source = static_cast<PulseCaptureSource*>(self);
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY: {
+        std::lock_guard lock(source->m_mutex);
+        source->m_contextReady = true;
+        source->m_changed.notify_all();
+        break;
+    }
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+        source->fail(pa_strerror(pa_context_errno(context)));
+        break;
+    default:
+        break;
+    }
+}
+
+void PulseCaptureSource::onStreamState(pa_stream* stream, void* self)
+{
+    auto* source = static_cast<PulseCaptureSource*>(self);
+    switch (pa_stream_get_state(stream)) {
+    case PA_STREAM_READY: {
+        std::lock_guard lock(source->m_mutex);
+        source->m_streamReady = true;
+        source->m_changed.notify_all();
+        break;
+    }
+    case PA_STREAM_FAILED:
+    case PA_STREAM_TERMINATED:
+        source->fail(pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
+        break;
+    default:
+        break;
+    }
+}
+
+void PulseCaptureSource::onReadable(pa_stream* stream, std::size_t, void* self)
+{
+    auto* source = static_cast<PulseCaptureSource*>(self);
+    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream);
+    const std::size_t limit = kQueueSeconds * spec->rate * spec->channels;
+    while (pa_stream_readable_size(stream) > 0) {
+        const void* data = nullptr;
+        std::size_t bytes = 0;
+        if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
+        // A hole (no data) is dropped like audio.
+        if (data) {
+            const auto* samples = static_cast<const std::int16_t*>(data);
+            const std::size_t count = bytes / sizeof(std::int16_t);
+            std::lock_guard lock(source->m_mutex);
+            if (source->m_queue.size() + count <= limit) source->m_queue.insert(source->m_queue.end(), samples, samples + count);
+        }
+        pa_stream_drop(stream);
+    }
+    std::lock_guard lock(source->m_mutex);
+    source->m_changed.notify_all();
 }

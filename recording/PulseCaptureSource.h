@@ -2,13 +2,26 @@
 
 #include "recording/ICaptureSource.h"
 
-struct pa_simple;
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
 
-// Captures the sound server's default input through libpulse's simple API.
-// The stream follows the server's default source.
+struct pa_context;
+struct pa_stream;
+struct pa_threaded_mainloop;
+
+// Captures the sound server's default input through libpulse's
+// asynchronous API on its own threaded main loop. The loop's callbacks
+// queue the audio; read() takes it from the queue with a short wait, so no
+// call ever waits on a server that hangs, dies or is slow. The stream
+// follows the server's default source.
 class PulseCaptureSource : public ICaptureSource {
 public:
-    PulseCaptureSource() = default;
+    // open() gives up on a server that does not answer within openTimeout.
+    explicit PulseCaptureSource(std::chrono::milliseconds openTimeout = std::chrono::seconds(3));
     ~PulseCaptureSource() override;
 
     PulseCaptureSource(const PulseCaptureSource&) = delete;
@@ -17,8 +30,31 @@ public:
     bool open(CaptureFormat& format) override;
     std::ptrdiff_t read(std::span<std::int16_t> buffer) override;
     void close() override;
+    std::string lastError() const override;
 
 private:
-    pa_simple* m_stream = nullptr;
+    static void onContextState(pa_context* context, void* self);
+    static void onStreamState(pa_stream* stream, void* self);
+    static void onReadable(pa_stream* stream, std::size_t bytes, void* self);
+    bool connectContext();
+    bool connectStream(const CaptureFormat& format);
+    // Waits for the loop's callbacks until ready or a failure; false on
+    // failure or when the deadline passes.
+    bool waitFor(const bool& ready, std::chrono::steady_clock::time_point deadline);
+    void fail(const std::string& reason);
+
+    std::chrono::milliseconds m_openTimeout;
+    pa_threaded_mainloop* m_loop = nullptr;
+    pa_context* m_context = nullptr;
+    pa_stream* m_stream = nullptr;
     int m_channels = 1;
+
+    // Shared with the loop's thread.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::int16_t> m_queue;  // captured samples not yet read
+    bool m_contextReady = false;
+    bool m_streamReady = false;
+    bool m_failed = false;
+    std::string m_error;
 };

@@ -44,10 +44,14 @@ void CRecorderDlg::OnChooseOutputFile()
     // The dialog asked about the name as chosen, not about the name with
     // ".mp3": an existing recording under the final name is not replaced
     // without asking.
-    if (fileExists(path)
-        && Ask(path + " already exists.\nDo you want to replace it?", m_appTitle, BoxButtons::YesNo,
-               BoxIcon::Exclamation) != BoxAnswer::Yes)
-        return;
+    if (fileExists(path)) {
+        if (Ask(path + " already exists.\nDo you want to replace it?", m_appTitle, BoxButtons::YesNo,
+                BoxIcon::Exclamation) != BoxAnswer::Yes)
+            return;
+        // Yes means the next take starts the file anew, even if this run
+        // recorded there before.
+        m_recorder.ReplaceFile(path.c_str());
+    }
     m_recordPath = path;
     DoDataExchange(false);
 }
@@ -66,6 +70,9 @@ void CRecorderDlg::OnRecord()
     m_recorder.StartRec();
     SetTimer(kRecordTimer, kTimerPeriodMs);
     GetDlgItem(kChooseButtonId)->setEnabled(false);
+    // The buttons do not depend on the start, but the user learns at once
+    // when nothing is being recorded.
+    TellRecorderFailure();
 }
 
 void CRecorderDlg::OnPauseRecord() { m_recorder.PauseRec(); }
@@ -82,4 +89,14 @@ void CRecorderDlg::RefreshRecordingDisplay()
     static_cast<QLabel*>(GetDlgItem(kSizeStaticId))->setText(QString::fromStdString(FormatFileSize(size)));
     const int seconds = m_recorder.GetRSec();
     static_cast<QLabel*>(GetDlgItem(kTimeStaticId))->setText(QString::fromStdString(FormatDuration(seconds)));
+    // A take that ended by itself (disk full, sound input lost) is told on
+    // the first tick after.
+    TellRecorderFailure();
+}
+
+void CRecorderDlg::TellRecorderFailure()
+{
+    const std::string failure = m_recorder.TakeFailureMessage();
+    if (!failure.empty())
+        Ask(failure, m_appTitle, BoxButtons::Ok, BoxIcon::Exclamation);
 }

@@ -7,12 +7,16 @@ packages=(
   # build
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libmpv-dev libmp3lame-dev libpulse-dev libmpg123-dev libxcb1-dev
+  libmpv-dev libmp3lame-dev libpulse-dev libmpg123-dev libxcb1-dev libasound2-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   # run
   qt6-qpa-plugins fonts-noto-cjk
   # tests and benchmarks: headless X server, sound server, screenshots
-  xvfb xauth xdotool xclip x11-apps imagemagick pulseaudio pulseaudio-utils lame
+  xvfb xauth xdotool xclip x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils lame
+  # install and package checks; redrawing the icons from their SVG
+  desktop-file-utils appstream dpkg-dev groff-base librsvg2-bin
+  # fuzzing the file readers: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()

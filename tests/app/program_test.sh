@@ -20,6 +20,7 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/x11_session.sh"
 
 cp "$program" "$work/quillora"
 export HOME=$work QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
@@ -35,37 +36,12 @@ for _ in $(seq 1 50); do [ -S "$work/pulse/native" ] && break; sleep 0.1; done
 "$make_wav" "$work/lesson.wav" 30
 media="$work/lesson.wav"
 
-start_program() {
-  (cd "$work" && exec ./quillora) &
-  pid=$!
-  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Quillora$' | head -n 1)
-  [ -n "$wid" ] || fail "no window titled Quillora"
-  sleep 0.5
-  read -r wx wy < <(xdotool getwindowgeometry "$wid" | awk -F'[ ,]+' '/Position/ {print $3, $4}')
-}
-
-# Clicks the middle of a control given by its rectangle in dialog units.
-click_control() {
-  local x=$(( wx + ($1 * 6 + $3 * 3) / 4 )) y=$(( wy + ($2 * 13 + $4 * 13 / 2) / 8 ))
-  xdotool mousemove --sync "$x" "$y" click 1
-}
-
 # The text of an edit, copied out through the clipboard.
 edit_text() {
   click_control "$@"
   xdotool key ctrl+a ctrl+c
   sleep 0.3
   xclip -o -selection clipboard 2>/dev/null || true
-}
-
-wait_for_exit() {
-  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then
-    import -window root "$outdir/program-not-ended.png"
-    fail "the program did not end after $1 (screenshot program-not-ended.png)"
-  fi
-  wait "$pid" || fail "the program ended with an error"
-  pid=""
 }
 
 start_program

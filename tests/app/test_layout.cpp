@@ -65,6 +65,23 @@ private slots:
         QVERIFY(h.dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(h.dialog->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         QVERIFY(!h.dialog->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        // A window of its own, not a dialog owned by a hidden leader window.
+        QCOMPARE(h.dialog->windowType(), Qt::Window);
+        QCOMPARE(CAboutDlg(h.dialog.get()).windowType(), Qt::Dialog);
+    }
+
+    void bothWindowsShowThePennant()
+    {
+        DialogHarness h;
+        QVERIFY(!h.dialog->windowIcon().isNull());
+        QVERIFY(h.dialog->windowIcon().availableSizes().contains(QSize(256, 256)));
+        CAboutDlg about(h.dialog.get());
+        const QLabel* iconControl = qobject_cast<const QLabel*>(about.controls().inOrder.front());
+        QVERIFY(iconControl);
+        const QImage image = iconControl->pixmap().toImage();
+        QCOMPARE(image.size(), QSize(32, 32));
+        // The pennant's red, from the 16-colour image.
+        QCOMPARE(image.pixelColor(12, 8), QColor(Qt::red));
     }
 
     void controlStylesBecomeWidgetProperties()

@@ -1,5 +1,6 @@
 // Start-up without settings, the data exchange, and the three endings.
 #include "DialogHarness.h"
+#include "app/NumberText.h"
 #include "playback/PlayerControlBar.h"
 
 #include <QApplication>
@@ -10,10 +11,13 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
+#include <limits>
 
 namespace {
 QString text(CRecorderDlg& d, int id) { return static_cast<QLineEdit*>(d.GetDlgItem(id))->text(); }
 void setText(CRecorderDlg& d, int id, const char* t) { static_cast<QLineEdit*>(d.GetDlgItem(id))->setText(t); }
+QString FormatShownBack(double v) { return QString::fromStdString(FormatShown(v)); }
 const int kPlaybackControls[] = {1008, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018};
 }
 
@@ -59,7 +63,7 @@ private slots:
         QCOMPARE(d.m_editEnd, 100.0);
         QVERIFY(h.prompts.messages.empty());
 
-        for (const char* bad : {"abc", "1.5x", "", "0x10", "inf", "nan", "1,5"}) {
+        for (const char* bad : {"abc", "1.5x", "", "0x10", "infx", "1,5"}) {
             h.prompts.messages.clear();
             d.m_editEnd = 7.0;
             d.m_markLag = 0.33;
@@ -74,6 +78,55 @@ private slots:
             QCOMPARE(h.prompts.messages[0].text, std::string("Please enter a number."));
             QCOMPARE(h.prompts.messages[0].caption, std::string("quillora"));
         }
+    }
+
+    void everythingShownReadsBack()
+    {
+        DialogHarness h;
+        CRecorderDlg& d = *h.dialog;
+        const double inf = std::numeric_limits<double>::infinity();
+        for (double value : {inf, -inf, 1.0 / 3.0, 123456789012345.0, 1.23456789012345e-300, 4.9e-324, -0.0}) {
+            d.m_editStart = value;
+            d.DoDataExchange(false);
+            d.m_editStart = 7.0;
+            QVERIFY2(d.DoDataExchange(true), qPrintable(text(d, 1002)));
+            QCOMPARE(FormatShownBack(d.m_editStart), text(d, 1002));
+        }
+        d.m_editEnd = std::numeric_limits<double>::quiet_NaN();
+        d.DoDataExchange(false);
+        QCOMPARE(text(d, 1003), QStringLiteral("nan"));
+        QVERIFY(d.DoDataExchange(true));
+        QVERIFY(std::isnan(d.m_editEnd));
+        QVERIFY(h.prompts.messages.empty());
+    }
+
+    void aRefusedEditShowsOneBoxAndGetsTheFocusBack()
+    {
+        DialogHarness h;
+        CRecorderDlg& d = *h.dialog;
+        d.show();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        // The box takes the focus as a real one does; after a few boxes it
+        // stops, so that a loop of boxes ends the test instead of hanging it.
+        QWidget box;
+        h.prompts.whileOpen = [&] {
+            if (h.prompts.messages.size() > 3)
+                return;
+            box.show();
+            box.activateWindow();
+            QCoreApplication::processEvents();
+            box.hide();
+            d.activateWindow();
+            QCoreApplication::processEvents();
+        };
+        d.GetDlgItem(1002)->setFocus();
+        setText(d, 1002, "abc");
+        d.GetDlgItem(1003)->setFocus();
+        QCoreApplication::processEvents();
+        QCOMPARE(h.prompts.messages.size(), std::size_t(1));
+        QCOMPARE(h.prompts.messages[0].text, std::string("Please enter a number."));
+        QTRY_COMPARE(QApplication::focusWidget(), d.GetDlgItem(1002));
+        QCOMPARE(static_cast<QLineEdit*>(d.GetDlgItem(1002))->selectedText(), QStringLiteral("abc"));
     }
 
     void exitStopsTheTimersAndEndsWithCodeZeroSavingNothing()

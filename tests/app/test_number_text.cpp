@@ -3,6 +3,8 @@
 
 #include <QTest>
 #include <clocale>
+#include <cmath>
+#include <limits>
 
 class NumberTextTest : public QObject {
     Q_OBJECT
@@ -27,12 +29,32 @@ private slots:
         QTest::newRow("hex is no number here") << "0x10" << 0.0;
         QTest::newRow("comma ends the number") << "1,5" << 1.0;
         QTest::newRow("line feed only") << "\n" << 0.0;
+        // Correctly rounded, and out of range as strtod is.
+        QTest::newRow("long tiny decimal") << "0." + QString(330, '0') + "1" << 0.0;
+        QTest::newRow("long subnormal") << "0." + QString(322, '0') + "5" << 5e-323;
+        QTest::newRow("long integer") << "1" + QString(400, '0') << std::numeric_limits<double>::infinity();
+        QTest::newRow("overflow") << "-1e400" << -std::numeric_limits<double>::infinity();
+        QTest::newRow("huge exponent underflow") << "1e-99999999999999999999" << 0.0;
+        QTest::newRow("tie to even") << "9007199254740993" << 9007199254740992.0;
+        QTest::newRow("halfway above the smallest") << "2.4703282292062328e-324" << 4.9406564584124654e-324;
     }
     void leadingNumberIsReadLikeTheClassicReader()
     {
         QFETCH(QString, text);
         QFETCH(double, value);
         QCOMPARE(ReadLeadingNumber(text.toStdString()), value);
+    }
+
+    void wholeNumberTakesTheWordsTheEditsShow()
+    {
+        const double inf = std::numeric_limits<double>::infinity();
+        QCOMPARE(ParseWholeNumber(" inf "), std::optional<double>(inf));
+        QCOMPARE(ParseWholeNumber("-inf"), std::optional<double>(-inf));
+        QCOMPARE(ParseWholeNumber("Infinity"), std::optional<double>(inf));
+        QVERIFY(std::isnan(ParseWholeNumber("nan").value_or(0.0)));
+        QVERIFY(std::isnan(ParseWholeNumber("-nan").value_or(0.0)));
+        for (const char* bad : {"in", "infin", "nan1", "--inf", "inf inf"})
+            QVERIFY2(!ParseWholeNumber(bad), bad);
     }
 
     void formattingIgnoresTheUsersLocale()
@@ -55,6 +77,15 @@ private slots:
         QCOMPARE(FormatFixed6(12.17), std::string("12.170000"));
         QCOMPARE(FormatFixed6(1.0000004), std::string("1.000000"));
         QCOMPARE(FormatFixed6(-0.0000004), std::string("-0.000000"));
+    }
+
+    void fileNumbersFitALineRead()
+    {
+        QCOMPARE(FormatFileNumber(12.5), std::string("12.500000"));
+        QCOMPARE(FormatFileNumber(1e70).size(), std::size_t(71 + 7));  // the longest "%f" that fits
+        QCOMPARE(FormatFileNumber(1e71), std::string("1e+71"));
+        QCOMPARE(FormatFileNumber(-1e300), std::string("-1e+300"));
+        QCOMPARE(ReadLeadingNumber(FormatFileNumber(1.7976931348623157e308)), 1.7976931348623157e308);
     }
 };
 

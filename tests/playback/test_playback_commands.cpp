@@ -91,7 +91,8 @@ private slots:
     {
         DialogHarness h;
         CRecorderDlg& d = *h.dialog;
-        const std::string longPath = "/" + std::string(260, 'a') + ".mp3";
+        // One character more than the settings' line 6 gives back.
+        const std::string longPath = "/" + std::string(245, 'a') + ".mp3";
         h.prompts.openAnswers.push_back(longPath);
         d.OnOpenMedia();
         QCOMPARE(h.prompts.messages.size(), std::size_t(1));
@@ -100,11 +101,15 @@ private slots:
         QCOMPARE(std::string(d.m_pauseFilePath), std::string("D:\\AllMediaFile1.txt"));
         QCOMPARE(d.m_mediaPath, std::string("D:\\AllMediaFile.mp3"));
         // The longest path that fits is taken whole.
-        const std::string fits = "/" + std::string(246, 'b') + ".mp3";
-        QCOMPARE(fits.size(), std::size_t(252 - 1));
+        const std::string fits = "/" + std::string(244, 'b') + ".mp3";
+        QCOMPARE(fits.size(), std::size_t(249));
         h.prompts.openAnswers.push_back(fits);
         d.OnOpenMedia();
-        QCOMPARE(std::string(d.m_pauseFilePath), "/" + std::string(246, 'b') + ".txt");
+        QCOMPARE(std::string(d.m_pauseFilePath), "/" + std::string(244, 'b') + ".txt");
+        // Nor can the settings keep a line break.
+        h.prompts.openAnswers.push_back("/m/a\nb.mp3");
+        d.OnOpenMedia();
+        QCOMPARE(d.m_mediaPath, fits);
     }
 
     void pauseAndStopTakeB()

@@ -2,6 +2,7 @@
 #include "DialogHarness.h"
 #include "app/TextFile.h"
 #include "recording/DisplayFormat.h"
+#include "recording/TakeFailure.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -94,17 +95,51 @@ private slots:
         QCOMPARE(d.m_recordPath, chosen + ".mp3.mp3");
     }
 
-    void failedStartGoesUnnoticed()
+    // The buttons and the timer do not depend on the start; what went wrong
+    // is told once, at the press or on the next tick.
+    void recorderFailureIsToldOnceAndButtonsStayAsSpecified()
     {
         DialogHarness h;
         CRecorderDlg& d = *h.dialog;
         h.recorder->startResult = false;
+        h.recorder->failure = "No sound input could be opened: none. Nothing was recorded.";
         d.m_recordPath = "/nowhere/x.mp3";
         d.DoDataExchange(false);
         d.OnRecord();
         QVERIFY(d.IsTimerRunning(kRecordTimer));
         QVERIFY(!d.GetDlgItem(1032)->isEnabled());
-        QVERIFY(h.prompts.messages.empty());
+        QCOMPARE(h.prompts.messages.size(), std::size_t(1));
+        QCOMPARE(h.prompts.messages[0].text, std::string("No sound input could be opened: none. Nothing was recorded."));
+        QCOMPARE(h.prompts.messages[0].caption, std::string("quillora"));
+        QCOMPARE(h.prompts.messages[0].icon, BoxIcon::Exclamation);
+
+        d.OnTimer(kRecordTimer);
+        QCOMPARE(h.prompts.messages.size(), std::size_t(1));
+        const std::string ended = "Recording stopped: the disk is full. The first 0:42 are kept in /x.mp3.";
+        h.recorder->failure = ended;
+        h.recorder->seconds = 42;
+        d.OnTimer(kRecordTimer);
+        QCOMPARE(h.prompts.messages.size(), std::size_t(2));
+        QCOMPARE(h.prompts.messages[1].text, ended);
+        QCOMPARE(label(d, 1029), QStringLiteral("42 s"));
+        QVERIFY(!d.GetDlgItem(1032)->isEnabled());
+    }
+
+    void takeFailureTexts_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing") << 0.0 << "Recording stopped: x. Nothing was recorded.";
+        QTest::newRow("under a second") << 0.5 << "Recording stopped: x. Less than a second is kept in /a.mp3.";
+        QTest::newRow("seconds") << 42.9 << "Recording stopped: x. The first 0:42 are kept in /a.mp3.";
+        QTest::newRow("hours") << 3723.0 << "Recording stopped: x. The first 1:02:03 are kept in /a.mp3.";
+    }
+    void takeFailureTexts()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, text);
+        const TakeFailure failure{"Recording stopped: x", "/a.mp3", std::uint64_t(seconds * 44100), 44100};
+        QCOMPARE(QString::fromStdString(DescribeTakeFailure(failure)), text);
     }
 
     void pauseTwiceAndStopWithoutRecord()
@@ -158,11 +193,14 @@ private slots:
         QCOMPARE(h.prompts.messages[0].buttons, BoxButtons::YesNo);
         QVERIFY(h.prompts.messages[0].text.find(song + ".mp3") != std::string::npos);
         QVERIFY(d.m_recordPath.empty());
+        QVERIFY(h.recorder->calls.empty());
 
         h.prompts.saveAnswers.push_back(song);
         h.prompts.answers.push_back(BoxAnswer::Yes);
         d.OnChooseOutputFile();
         QCOMPARE(d.m_recordPath, song + ".mp3");
+        // Yes means the next take replaces the file instead of adding to it.
+        QCOMPARE(h.recorder->calls, std::vector<std::string>{"ReplaceFile " + song + ".mp3"});
         QCOMPARE(ReadFileBytes(song + ".mp3").value_or(""), std::string("an earlier recording"));
     }
 

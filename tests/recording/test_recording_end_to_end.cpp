@@ -6,12 +6,91 @@
 #include "recording/Mp3RecorderBackend.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QTest>
+
+namespace {
+// A harness whose recorder is the real engine on a gated tone, which the
+// test steers through `source`.
+struct GatedHarness {
+    SineCaptureSource* source = nullptr;
+    DialogHarness h;
+    explicit GatedHarness(SineOptions options)
+        : h(std::string(), true, {}, [this, options] {
+              auto sine = std::make_unique<SineCaptureSource>(options);
+              source = sine.get();
+              return std::make_unique<Mp3RecorderBackend>(std::move(sine));
+          })
+    {
+    }
+    bool recordTake(double seconds)
+    {
+        h.dialog->OnRecord();
+        source->grant(seconds);
+        const bool drained = source->waitDrained();
+        h.dialog->OnStopRecord();
+        return drained;
+    }
+};
+
+SineOptions gated(bool failOpen = false)
+{
+    SineOptions options;
+    options.gated = true;
+    options.failOpen = failOpen;
+    return options;
+}
+
+double decodedSeconds(const std::string& path)
+{
+    const auto audio = decodeMp3(path);
+    return audio ? audio->seconds() : -1;
+}
+}
 
 class RecordingEndToEndTest : public QObject {
     Q_OBJECT
 private slots:
+    // Yes to the replace question starts the file anew; recording again to
+    // the same path without that question adds to it.
+    void yesReplacesWhileRecordingAgainAppends()
+    {
+        GatedHarness g(gated());
+        CRecorderDlg& d = *g.h.dialog;
+        const std::string chosen = g.h.path("voice");
+        g.h.prompts.saveAnswers.push_back(chosen);
+        d.OnChooseOutputFile();
+        QVERIFY(g.recordTake(1.2));
+        g.h.prompts.saveAnswers.push_back(chosen);
+        g.h.prompts.answers.push_back(BoxAnswer::Yes);
+        d.OnChooseOutputFile();
+        QCOMPARE(g.h.prompts.messages.size(), std::size_t(1));  // the question
+        QVERIFY(g.recordTake(1.2));
+        QVERIFY2(std::abs(decodedSeconds(chosen + ".mp3") - 1.2) < 0.1, qPrintable(QString::number(decodedSeconds(chosen + ".mp3"))));
+        QVERIFY(g.recordTake(1.2));
+        QVERIFY2(std::abs(decodedSeconds(chosen + ".mp3") - 2.4) < 0.1, qPrintable(QString::number(decodedSeconds(chosen + ".mp3"))));
+    }
+
+    void recordWithoutSoundInputTellsAndShowsNothing()
+    {
+        GatedHarness g(gated(true));
+        CRecorderDlg& d = *g.h.dialog;
+        const std::string chosen = g.h.path("silence");
+        g.h.prompts.saveAnswers.push_back(chosen);
+        d.OnChooseOutputFile();
+        d.OnRecord();
+        QCOMPARE(g.h.prompts.messages.size(), std::size_t(1));
+        const std::string& told = g.h.prompts.messages[0].text;
+        QVERIFY2(told.starts_with("No sound input could be opened: ") && told.ends_with(". Nothing was recorded."), told.c_str());
+        QCOMPARE(g.h.prompts.messages[0].icon, BoxIcon::Exclamation);
+        d.OnTimer(kRecordTimer);
+        QCOMPARE(static_cast<QLabel*>(d.GetDlgItem(1029))->text(), QStringLiteral("0 s"));
+        QCOMPARE(static_cast<QLabel*>(d.GetDlgItem(1030))->text(), QStringLiteral("0 Byte"));
+        QVERIFY(!QFile::exists(QString::fromStdString(chosen + ".mp3")));
+        QCOMPARE(g.h.prompts.messages.size(), std::size_t(1));
+    }
+
     void recordThreeSecondsThroughTheCommands()
     {
         DialogHarness h(std::string(), true, {}, [] {

@@ -1,6 +1,7 @@
 // The default engine against a real sound server: a private PulseAudio
 // with a 440 Hz sine source as its default input.
 #include "RecorderFixture.h"
+#include "recording/PulseCaptureSource.h"
 #include "support/PulseTestServer.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QtTest>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -65,6 +67,7 @@ private slots:
         // The worker notices within a read and ends with its stream; later
         // calls act as after a stop.
         QTRY_VERIFY_WITH_TIMEOUT(threadCount() == threadsBefore, 5000);
+        QVERIFY(QString::fromStdString(engine.TakeFailureMessage()).startsWith("Recording stopped: the sound input was lost"));
         const int size = engine.GetFileSize();
         engine.PauseRec();
         engine.StopRec();
@@ -72,6 +75,59 @@ private slots:
         const auto audio = decodeMp3(path.toStdString());
         QVERIFY(audio);
         QVERIFY2(audio->seconds() > 1.2, qPrintable(QString::number(audio->seconds())));
+    }
+
+    // A hung server must not hold up a stop or the end of the program; the
+    // bound only catches a hang, the latency itself is benchmarked.
+    void stalledServerLetsStopAndExitReturn_data()
+    {
+        QTest::addColumn<bool>("byDestructor");
+        QTest::newRow("StopRec") << false;
+        QTest::newRow("destructor") << true;
+    }
+
+    void stalledServerLetsStopAndExitReturn()
+    {
+        QFETCH(bool, byDestructor);
+        PulseTestServer server;
+        QVERIFY2(server.start(), qPrintable(server.log()));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("stalled.mp3");
+        auto engine = std::make_unique<CMP3Enc>();
+        setFile(*engine, path);
+        QVERIFY(engine->StartRec());
+        QTRY_VERIFY_WITH_TIMEOUT(engine->GetRSec() >= 1, 10000);
+        QVERIFY(server.suspend());
+        // Thaws the server late, so that a stop that waits for it fails the
+        // test instead of hanging it.
+        std::atomic<bool> ended{false};
+        std::thread thaw([&] {
+            for (int i = 0; i < 60 && !ended.load(); ++i) sleepSeconds(0.05);
+            server.resume();
+        });
+        sleepSeconds(0.3);
+        QElapsedTimer clock;
+        clock.start();
+        if (byDestructor) {
+            engine.reset();
+        } else {
+            engine->StopRec();
+        }
+        const qint64 elapsed = clock.elapsed();
+        if (!byDestructor) {
+            // A new start against the hung server gives up at its deadline.
+            PulseCaptureSource source(std::chrono::milliseconds(300));
+            CaptureFormat format;
+            QVERIFY(!source.open(format));
+            QCOMPARE(QString::fromStdString(source.lastError()), QStringLiteral("the sound server does not answer"));
+        }
+        ended.store(true);
+        thaw.join();
+        QVERIFY2(elapsed < 2000, qPrintable(QString::number(elapsed)));
+        const auto audio = decodeMp3(path.toStdString());
+        QVERIFY(audio);
+        QVERIFY2(audio->seconds() >= 1.0, qPrintable(QString::number(audio->seconds())));
+        if (!byDestructor) QCOMPARE(qint64(engine->GetFileSize()), fileSize(path));
     }
 
     void noServerFailsQuickly()
@@ -88,6 +144,9 @@ private slots:
             clock.start();
             QVERIFY(!engine.StartRec());
             QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+            const QString message = QString::fromStdString(engine.TakeFailureMessage());
+            QVERIFY2(message.startsWith("No sound input could be opened: ") && message.endsWith(". Nothing was recorded."),
+                     qPrintable(message));
             QCOMPARE(threadCount(), threadsBefore);
             engine.StopRec();
             QCOMPARE(engine.GetFileSize(), 0);

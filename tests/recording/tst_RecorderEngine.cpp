@@ -1,6 +1,7 @@
 // The recorder engine's commands against a synthetic source, fed in
 // measured portions so the recorded length does not depend on timing.
 #include "RecorderFixture.h"
+#include "recording/Mp3Encoder.h"
 
 #include <QFile>
 #include <QtTest>
@@ -9,6 +10,23 @@
 
 namespace {
 bool near(double value, double expected, double tolerance) { return std::abs(value - expected) <= tolerance; }
+
+// LAME that reports an error once it has encoded this many chunks.
+class FailingEncoder : public Mp3Encoder {
+public:
+    explicit FailingEncoder(int goodChunks) : m_goodChunks(goodChunks) {}
+    std::span<const std::uint8_t> encode(std::span<const std::int16_t> samples) override
+    {
+        if (m_goodChunks-- > 0) return Mp3Encoder::encode(samples);
+        m_failed = true;
+        return {};
+    }
+    int error() const override { return m_failed ? -3 : Mp3Encoder::error(); }
+
+private:
+    int m_goodChunks;
+    bool m_failed = false;
+};
 }
 
 class TestRecorderEngine : public QObject {
@@ -200,27 +218,88 @@ private slots:
     {
         QTest::addColumn<bool>("deviceMissing");
         QTest::addColumn<QString>("file");
-        QTest::newRow("unwritable path") << false << "no-such-dir/take.mp3";
-        QTest::newRow("empty name") << false << "";
-        QTest::newRow("no capture device") << true << "take.mp3";
+        QTest::addColumn<QString>("told");
+        QTest::newRow("unwritable path") << false << "no-such-dir/take.mp3" << "The recording could not be written to ";
+        QTest::newRow("empty name") << false << "" << "No file was named";
+        QTest::newRow("no capture device") << true << "take.mp3" << "No sound input could be opened: ";
     }
 
     void startFailsCleanly()
     {
         QFETCH(bool, deviceMissing);
         QFETCH(QString, file);
+        QFETCH(QString, told);
         QTemporaryDir dir;
         SineOptions options = RecorderRig::gatedTone();
         options.failOpen = deviceMissing;
         RecorderRig rig(options);
         rig.setFile(file.isEmpty() ? file : dir.filePath(file));
         QVERIFY(!rig.engine->StartRec());
+        const QString message = QString::fromStdString(rig.engine->TakeFailureMessage());
+        QVERIFY2(message.startsWith(told) && message.endsWith(". Nothing was recorded."), qPrintable(message));
+        QVERIFY(rig.engine->TakeFailureMessage().empty());  // told once
         QVERIFY(!rig.backend->IsRecording());
         QVERIFY(!rig.source->isOpen());
         QVERIFY(!QFile::exists(dir.filePath("take.mp3")));
         rig.engine->PauseRec();
         rig.engine->StopRec();
         QCOMPARE(rig.engine->GetFileSize(), 0);
+    }
+
+    void failedStartShowsNothingOfTheLastTake()
+    {
+        QTemporaryDir dir;
+        RecorderRig rig;
+        rig.setFile(dir.filePath("good.mp3"));
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(2.0));
+        rig.engine->StopRec();
+        QVERIFY(rig.engine->GetFileSize() > 0);
+        rig.setFile(dir.filePath("missing/bad.mp3"));
+        QVERIFY(!rig.engine->StartRec());
+        QCOMPARE(rig.engine->GetFileSize(), 0);
+        QCOMPARE(rig.engine->GetRSec(), 0);
+    }
+
+    void replacedFileStartsAnewAndLaterTakesAppend()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("voice.mp3");
+        RecorderRig rig;
+        rig.setFile(path);
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(1.0));
+        rig.engine->StopRec();
+        std::string copy = path.toStdString();
+        rig.engine->ReplaceFile(copy.c_str());
+        for (int take = 1; take <= 2; ++take) {
+            QVERIFY(rig.engine->StartRec());
+            QVERIFY(rig.feed(1.0));
+            rig.engine->StopRec();
+            QCOMPARE(rig.engine->GetRSec(), take);
+            const auto audio = decodeMp3(copy);
+            QVERIFY(audio);
+            QVERIFY2(near(audio->seconds(), take, 0.1), qPrintable(QString::number(audio->seconds())));
+        }
+    }
+
+    void encoderErrorEndsTakeAndIsTold()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("encoder.mp3");
+        auto source = std::make_unique<SineCaptureSource>(SineOptions{});
+        Mp3RecorderBackend backend(std::move(source), std::make_unique<FailingEncoder>(50));  // 2.5 s
+        std::string copy = path.toStdString();
+        backend.SetFileName(copy);
+        QVERIFY(backend.StartRec());
+        QTRY_VERIFY_WITH_TIMEOUT(!backend.IsRecording(), 5000);
+        QCOMPARE(QString::fromStdString(backend.TakeFailureMessage()),
+                 "Recording stopped: the MP3 encoder failed (error -3). The first 0:02 are kept in " + path + ".");
+        QCOMPARE(backend.GetRSec(), 2);
+        QCOMPARE(qint64(backend.GetFileSize()), fileSize(path));
+        const auto audio = decodeMp3(copy);
+        QVERIFY(audio);
+        QVERIFY2(near(audio->seconds(), 2.5, 0.1), qPrintable(QString::number(audio->seconds())));
     }
 
     void missingDeviceLeavesEarlierFileAlone()
@@ -276,6 +355,10 @@ private slots:
         rig.setFile(path);
         QVERIFY(rig.engine->StartRec());
         QTRY_VERIFY_WITH_TIMEOUT(!rig.backend->IsRecording(), 5000);
+        const QString message = QString::fromStdString(rig.engine->TakeFailureMessage());
+        QVERIFY2(message.startsWith("Recording stopped: the sound input was lost")
+                     && message.endsWith(". The first 0:01 are kept in " + path + "."),
+                 qPrintable(message));
         QCOMPARE(rig.engine->GetRSec(), 1);
         QCOMPARE(qint64(rig.engine->GetFileSize()), fileSize(path));
         const auto audio = decodeMp3(path.toStdString());

@@ -14,7 +14,7 @@
 
 namespace {
 // Exit codes of the file-size child: which expectation failed.
-enum ChildResult { Ok = 0, StartFailed = 10, StillRecording, NothingWritten, OverLimit, WrongAfterStop };
+enum ChildResult { Ok = 0, StartFailed = 10, StillRecording, NothingWritten, OverLimit, WrongAfterStop, NotTold, WrongLength };
 
 [[noreturn]] void recordUntilFileSizeLimit(const QString& path, rlim_t limit)
 {
@@ -28,6 +28,12 @@ enum ChildResult { Ok = 0, StartFailed = 10, StillRecording, NothingWritten, Ove
     const int size = rig.engine->GetFileSize();
     if (size <= 0) _exit(NothingWritten);
     if (rlim_t(size) > limit) _exit(OverLimit);
+    const std::string told = rig.engine->TakeFailureMessage();
+    const std::string expected = "Recording stopped: the file has reached the largest size allowed. The first 0:0";
+    if (told.rfind(expected, 0) != 0 || told.find(path.toStdString()) == std::string::npos) _exit(NotTold);
+    // The display's figure is what the file really holds.
+    const auto audio = decodeMp3(path.toStdString());
+    if (!audio || std::abs(audio->seconds() - rig.engine->GetRSec()) >= 1.0) _exit(WrongLength);
     rig.engine->PauseRec();
     rig.engine->StopRec();
     if (rig.engine->GetFileSize() != size || rig.backend->IsRecording()) _exit(WrongAfterStop);

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What the fake recorder was asked, and what its getters answer; shared
@@ -13,6 +14,8 @@ struct FakeRecorderLog {
     int fileSize = 0;
     int seconds = 0;
     bool startResult = true;
+    // Handed out once by TakeFailureMessage, which is not logged.
+    std::string failure;
 };
 
 class FakeRecorderBackend : public IRecorderBackend {
@@ -25,6 +28,8 @@ public:
     void StopRec() override { m_log->calls.push_back("StopRec"); }
     int GetFileSize() override;
     int GetRSec() override;
+    void ReplaceFile(const std::string& path) override { m_log->calls.push_back("ReplaceFile " + path); }
+    std::string TakeFailureMessage() override { return std::exchange(m_log->failure, std::string()); }
 
 private:
     std::shared_ptr<FakeRecorderLog> m_log;

@@ -78,9 +78,20 @@ bool PulseTestServer::start(int timeoutMs)
     return false;
 }
 
+bool PulseTestServer::suspend()
+{
+    return m_process.state() == QProcess::Running && ::kill(pid_t(m_process.processId()), SIGSTOP) == 0;
+}
+
+bool PulseTestServer::resume()
+{
+    return m_process.state() == QProcess::Running && ::kill(pid_t(m_process.processId()), SIGCONT) == 0;
+}
+
 void PulseTestServer::stop()
 {
     if (m_process.state() != QProcess::NotRunning) {
+        resume();  // a frozen server would not see the terminate
         m_process.terminate();
         if (!m_process.waitForFinished(5000)) {
             m_process.kill();

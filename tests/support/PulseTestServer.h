@@ -17,6 +17,9 @@ public:
 
     bool start(int timeoutMs = 10000);
     void stop();
+    // Freezes the server (SIGSTOP) as a hung one would be, and thaws it.
+    bool suspend();
+    bool resume();
     QString log() const { return m_log; }
     // Writes a client configuration without autospawn and sets
     // PULSE_CLIENTCONFIG to it, so a missing server is not started for us.

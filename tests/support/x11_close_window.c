@@ -1,6 +1,10 @@
 /* Asks an X11 window to close, as a window manager's close box does: a
  * WM_DELETE_WINDOW message. Used where the headless X server runs no window
- * manager. Usage: x11_close_window WINDOW_ID */
+ * manager. Usage: x11_close_window WINDOW_ID
+ *
+ * The request is checked, which waits for the server's answer: a client
+ * that disconnects right after sending can lose the request, as the server
+ * may see the connection closed before it has read it. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -33,8 +37,12 @@ int main(int argc, char** argv)
     event.type = atom(c, "WM_PROTOCOLS");
     event.data.data32[0] = atom(c, "WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, (const char*)&event);
-    xcb_flush(c);
+    xcb_generic_error_t* error =
+        xcb_request_check(c, xcb_send_event_checked(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, (const char*)&event));
+    const int failed = error != NULL;
+    if (error)
+        fprintf(stderr, "the server refused the close request (error %d)\n", error->error_code);
+    free(error);
     xcb_disconnect(c);
-    return 0;
+    return failed;
 }
