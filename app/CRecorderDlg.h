@@ -132,7 +132,8 @@ private:
     void SegmentWatch();
     void PausePointWatch();
     // Brings the player up to date with the dialog after every command and
-    // tick: the end the running watch waits for is where playback ends.
+    // tick: the end the running watch waits for is where playback ends, and
+    // A and B are shown on the player.
     void SyncPlayer();
     int SelectedPausePoint() const;
     void SelectPausePoint(int row);

@@ -79,4 +79,5 @@ void CRecorderDlg::SyncPlayer()
     if (IsTimerRunning(kPausePointTimer) && k >= 0 && k < m_lastPauseIndex)
         consider(m_pausePoints[k + 1], m_pausePoints[k]);
     m_player.ArmEnd(end, loopFrom);
+    m_player.ShowPassage(m_segStart, m_segEnd);
 }

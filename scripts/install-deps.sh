@@ -8,6 +8,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libmpv-dev libmp3lame-dev libpulse-dev libmpg123-dev libxcb1-dev libasound2-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   # run
   qt6-qpa-plugins fonts-noto-cjk
   # tests and benchmarks: headless X server, sound server, screenshots

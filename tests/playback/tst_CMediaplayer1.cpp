@@ -8,6 +8,8 @@
 #include "playback/MpvProperties.h"
 #include "playback/PlayerControlBar.h"
 #include "playback/VideoView.h"
+#include "playback/WaveformOverview.h"
+#include "playback/WaveformView.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -80,10 +82,13 @@ private slots:
         QVERIFY(static_cast<MpvPlayerEngine&>(player.engine()).HasRenderer());
         QTRY_VERIFY_WITH_TIMEOUT(litShare(player) > 0.3, 5000);
 
-        // Audio-only media leaves the picture black again.
+        // Audio-only media shows its waveform instead.
         player.SetMediaFile(m_mp3);
-        QTest::qWait(200);
-        QCOMPARE(litShare(player), 0.0);
+        QTRY_VERIFY(player.waveformView()->isVisible());
+        QVERIFY(!player.videoView()->isVisible());
+        player.SetMediaFile(kFixture);
+        QTRY_VERIFY(player.videoView()->isVisible());
+        QVERIFY(!player.waveformView()->isVisible());
     }
 
     void seekShowsItsFrame()
@@ -155,10 +160,7 @@ private slots:
         slider->setSliderPosition(2500);
         slider->setSliderDown(false);
         QVERIFY(std::abs(player.GetPosition() - 2.5) < 0.001);
-        QTRY_COMPARE(bar.timeLabel()->text(), QString("0:02 / 0:08"));
-        // A click beside the handle steps 5 s.
-        slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        QVERIFY(std::abs(player.GetPosition() - 7.5) < 0.001);
+        QTRY_COMPARE(bar.timeLabel()->text(), QString("0:02.5 / 0:08.1"));
 
         const int fast = bar.speedChoice()->findData(1.5);
         QVERIFY(fast >= 0);
@@ -171,6 +173,103 @@ private slots:
         bar.muteButton()->click();
         QCOMPARE(mpvFlag(engine, mpvprop::kMute), 1);
         QTRY_VERIFY(engine.Status().muted && bar.muteButton()->isChecked());
+    }
+
+    // A click at three quarters of the slider or of the waveform goes to
+    // three quarters of the file; the waveform's wheel zooms around the position.
+    void clicksSeekWhereTheyLand_data()
+    {
+        QTest::addColumn<bool>("onWaveform");
+        QTest::newRow("slider") << false;
+        QTest::newRow("waveform") << true;
+    }
+
+    void clicksSeekWhereTheyLand()
+    {
+        QFETCH(bool, onWaveform);
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()));
+        player.resize(401, 374);
+        player.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&player));
+        player.SetMediaFile(m_mp3);
+        QTRY_VERIFY(player.waveformView()->isVisible() && player.controlBar()->positionSlider()->maximum() > 7900);
+        const double duration = player.engine().Status().duration;
+        QWidget* target = onWaveform ? static_cast<QWidget*>(player.waveformView()) : player.controlBar()->positionSlider();
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(target->width() * 3 / 4, target->height() / 2));
+        // The slider's handle centre travels a little less than its width.
+        QVERIFY2(std::abs(player.GetPosition() - 0.75 * duration) < 0.03 * duration,
+                 qPrintable(QString::number(player.GetPosition())));
+    }
+
+    void wheelZoomsAroundThePositionAndBackOut()
+    {
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()));
+        player.resize(401, 374);
+        player.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&player));
+        player.SetMediaFile(m_mp3);
+        WaveformView& view = *player.waveformView();
+        QTRY_VERIFY(view.isVisible() && player.engine().Status().duration > 7.9);
+        player.SetPosition(6.0);
+        const double whole = view.viewSpan();
+        auto wheel = [&](int angle) {
+            QWheelEvent event(QPointF(10, 10), view.mapToGlobal(QPointF(10, 10)), {}, QPoint(0, angle), Qt::NoButton,
+                              {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&view, &event);
+        };
+        wheel(240);  // two notches: a quarter of the file
+        QVERIFY(std::abs(view.viewSpan() - whole / 4) < 1e-6);
+        // The position keeps its place across the pane.
+        QVERIFY(std::abs((6.0 - view.viewStart()) / view.viewSpan() - 6.0 / whole) < 0.01);
+        wheel(-120);
+        wheel(-120);
+        wheel(-120);  // not further out than the whole file
+        QCOMPARE(view.viewSpan(), whole);
+        QCOMPARE(view.viewStart(), 0.0);
+    }
+
+    void keysDriveThePlayerWhileItHasTheFocus()
+    {
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()));
+        auto& engine = static_cast<MpvPlayerEngine&>(player.engine());
+        player.resize(401, 374);
+        player.show();
+        QApplication::setActiveWindow(&player);
+        if (!QTest::qWaitForWindowActive(&player))
+            QSKIP("no window manager here to make the window active");
+        player.SetMediaFile(m_mp3);
+        QTRY_VERIFY(engine.Status().duration > 7.9);
+        // A click on any part of the player gives it the focus.
+        QTest::mouseClick(player.controlBar()->timeLabel(), Qt::LeftButton);
+        QTRY_VERIFY(player.hasFocus());
+        player.SetPosition(4.0);
+
+        struct Step {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            double position;  // < 0: not checked
+            double speed;
+            bool muted;
+        };
+        const Step steps[] = {
+            {Qt::Key_Right, {}, 6.0, 1.0, false},          {Qt::Key_Left, {}, 4.0, 1.0, false},
+            {Qt::Key_Right, Qt::ShiftModifier, 4.1, 1.0, false}, {Qt::Key_Left, Qt::ShiftModifier, 4.0, 1.0, false},
+            {Qt::Key_Home, {}, 0.0, 1.0, false},           {Qt::Key_BracketRight, {}, 0.0, 1.05, false},
+            {Qt::Key_BracketLeft, {}, 0.0, 1.0, false},    {Qt::Key_BracketLeft, {}, 0.0, 0.95, false},
+            {Qt::Key_Backspace, {}, 0.0, 1.0, false},      {Qt::Key_M, {}, 0.0, 1.0, true},
+            {Qt::Key_M, {}, 0.0, 1.0, false},
+        };
+        for (const Step& step : steps) {
+            QTest::keyClick(QApplication::focusWidget(), step.key, step.modifiers);
+            const QString what = QKeySequence(step.key | step.modifiers).toString();
+            QVERIFY2(std::abs(player.GetPosition() - step.position) < 0.001, qPrintable(what));
+            QVERIFY2(std::abs(mpvDouble(engine, mpvprop::kSpeed) - step.speed) < 1e-9, qPrintable(what));
+            QCOMPARE(mpvFlag(engine, mpvprop::kMute), step.muted ? 1 : 0);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTRY_VERIFY(!engine.Status().paused);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTRY_VERIFY(engine.Status().paused);
     }
 
     void barReportsWhatTheEngineCannotDo()

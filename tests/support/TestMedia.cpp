@@ -9,13 +9,27 @@
 #include <vector>
 
 namespace {
+std::vector<std::int16_t> render(const std::vector<ToneSpan>& spans, int sampleRate)
+{
+    std::vector<std::int16_t> samples;
+    double phase = 0.0;
+    for (const ToneSpan& span : spans) {
+        const auto count = static_cast<std::size_t>(span.seconds * sampleRate);
+        for (std::size_t i = 0; i < count; ++i) {
+            phase += 2.0 * M_PI * span.frequency / sampleRate;
+            const double t = double(i) / sampleRate;
+            const double envelope = span.syllables ? 0.25 + 0.75 * std::abs(std::sin(M_PI * 3.7 * t + 0.4 * std::sin(9.0 * t)))
+                                                   : 1.0;
+            const double v = span.frequency > 0.0 ? span.amplitude * envelope * std::sin(phase) : 0.0;
+            samples.push_back(static_cast<std::int16_t>(32767.0 * v));
+        }
+    }
+    return samples;
+}
+
 std::vector<std::int16_t> tone(double seconds, int sampleRate)
 {
-    const auto count = static_cast<std::size_t>(seconds * sampleRate);
-    std::vector<std::int16_t> samples(count);
-    for (std::size_t i = 0; i < count; ++i)
-        samples[i] = static_cast<std::int16_t>(8000.0 * std::sin(2.0 * M_PI * 440.0 * double(i) / sampleRate));
-    return samples;
+    return render({ToneSpan{seconds, 440.0, 8000.0 / 32767.0}}, sampleRate);
 }
 
 void put32(std::ofstream& out, std::uint32_t v)
@@ -37,11 +51,9 @@ std::ofstream openOut(const std::string& path)
         throw std::runtime_error("cannot write " + path);
     return out;
 }
-}  // namespace
 
-void WriteToneWav(const std::string& path, double seconds, int sampleRate)
+void writeWav(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate)
 {
-    const auto samples = tone(seconds, sampleRate);
     const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
     auto out = openOut(path);
     out.write("RIFF", 4);
@@ -59,9 +71,8 @@ void WriteToneWav(const std::string& path, double seconds, int sampleRate)
     out.write(reinterpret_cast<const char*>(samples.data()), dataBytes);  // little-endian host
 }
 
-void WriteToneMp3(const std::string& path, double seconds, int sampleRate)
+void writeMp3(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate)
 {
-    auto samples = tone(seconds, sampleRate);
     lame_t lame = lame_init();
     lame_set_in_samplerate(lame, sampleRate);
     lame_set_num_channels(lame, 1);
@@ -87,6 +98,47 @@ void WriteToneMp3(const std::string& path, double seconds, int sampleRate)
     used += static_cast<std::size_t>(n);
     auto out = openOut(path);
     out.write(reinterpret_cast<const char*>(mp3.data()), static_cast<std::streamsize>(used));
+}
+
+}  // namespace
+
+void WriteToneWav(const std::string& path, double seconds, int sampleRate)
+{
+    writeWav(path, tone(seconds, sampleRate), sampleRate);
+}
+
+void WriteToneMp3(const std::string& path, double seconds, int sampleRate)
+{
+    writeMp3(path, tone(seconds, sampleRate), sampleRate);
+}
+
+void WriteSpansWav(const std::string& path, const std::vector<ToneSpan>& spans, int sampleRate)
+{
+    writeWav(path, render(spans, sampleRate), sampleRate);
+}
+
+void WriteSpansMp3(const std::string& path, const std::vector<ToneSpan>& spans, int sampleRate)
+{
+    writeMp3(path, render(spans, sampleRate), sampleRate);
+}
+
+std::vector<ToneSpan> LessonSpans(double seconds)
+{
+    std::vector<ToneSpan> spans;
+    std::uint32_t seed = 12345;
+    auto next = [&seed](double low, double high) {
+        seed = seed * 1664525u + 1013904223u;
+        return low + (high - low) * double(seed >> 8) / double(1u << 24);
+    };
+    double total = 0.0;
+    while (total < seconds) {
+        const ToneSpan phrase{next(0.3, 2.0), next(140.0, 320.0), next(0.15, 0.6), true};
+        const ToneSpan pause{next(0.3, 1.2), 0.0};
+        spans.push_back(phrase);
+        spans.push_back(pause);
+        total += phrase.seconds + pause.seconds;
+    }
+    return spans;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)

@@ -1,9 +1,25 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Media the playback tests make for themselves: a sine tone as 16-bit PCM
 // WAV or as MP3 (through libmp3lame), and arbitrary bytes under any name.
 void WriteToneWav(const std::string& path, double seconds, int sampleRate = 44100);
 void WriteToneMp3(const std::string& path, double seconds, int sampleRate = 44100);
 void WriteBytes(const std::string& path, const std::string& bytes);
+
+// A stretch of a generated lesson: a sine tone, or silence at frequency 0.
+struct ToneSpan {
+    double seconds;
+    double frequency;
+    double amplitude = 0.25;  // of full scale
+    // Rises and falls like syllables, about four a second, instead of a steady tone.
+    bool syllables = false;
+};
+// Speech-like media: tones of varying pitch with pauses between them.
+void WriteSpansWav(const std::string& path, const std::vector<ToneSpan>& spans, int sampleRate = 44100);
+void WriteSpansMp3(const std::string& path, const std::vector<ToneSpan>& spans, int sampleRate = 44100);
+// A lesson of about `seconds`: phrases of 0.3 to 2 s at changing pitch and
+// loudness, separated by pauses of 0.3 to 1.2 s, the same every time.
+std::vector<ToneSpan> LessonSpans(double seconds);
