@@ -60,6 +60,9 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
     setOption(h, "input-vo-keyboard", "no");
     setOption(h, "osc", "no");
     setOption(h, "ytdl", "no");
+    // None of mpv's bundled scripts serve an embedded player; each would
+    // take a thread and memory of its own.
+    setOption(h, "load-scripts", "no");
     setOption(h, "idle", "yes");
     setOption(h, "keep-open", "yes");
     setOption(h, "hr-seek", "yes");

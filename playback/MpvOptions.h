@@ -7,8 +7,11 @@
 struct MpvOptions {
     // "libmpv" hands the frames to the widget's render context; "null" drops them.
     std::string videoOutput = "libmpv";
-    // Empty lets mpv pick the default audio output.
-    std::string audioOutput;
+    // The desktop's sound servers and the kernel's devices, in turn; without
+    // any of them the media plays silently. mpv's other outputs are left out:
+    // SDL's probe can block on the session bus for many seconds, holding up
+    // the handle's destruction and so the end of the program.
+    std::string audioOutput = "pulse,pipewire,alsa";
     // Bounded waits on mpv's own events, in milliseconds. A seek that takes
     // longer than its wait (a long way from a key frame of a video) goes on
     // without holding the GUI thread; the position reads as its target.
