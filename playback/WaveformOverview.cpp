@@ -61,6 +61,19 @@ struct WaveformOverview::Decoder {
     const float* toMono(int& count);
 };
 
+namespace {
+bool hasVideoStream(const AVFormatContext* f)
+{
+    for (unsigned i = 0; i < f->nb_streams; ++i) {
+        const AVStream* s = f->streams[i];
+        // A cover picture inside an audio file is not video to show.
+        if (s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(s->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            return true;
+    }
+    return false;
+}
+}  // namespace
+
 bool WaveformOverview::Decoder::open(const std::string& path, AVIOInterruptCB interrupt, bool& isVideo)
 {
     // Always a local file, never a URL or another protocol, whatever the name looks like.
@@ -78,14 +91,15 @@ bool WaveformOverview::Decoder::open(const std::string& path, AVIOInterruptCB in
     if (avformat_open_input(&f, url.c_str(), nullptr, nullptr) < 0)
         return false;  // f is freed on failure
     format.reset(f);
+    // A container that names its streams in its header tells of video
+    // before any probing: the stream probe would decode video frames, which
+    // for a large video costs tens of megabytes for nothing.
+    isVideo = hasVideoStream(f);
+    if (isVideo)
+        return false;
     if (avformat_find_stream_info(f, nullptr) < 0)
         return false;
-    for (unsigned i = 0; i < f->nb_streams; ++i) {
-        const AVStream* s = f->streams[i];
-        // A cover picture inside an audio file is not video to show.
-        if (s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(s->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            isVideo = true;
-    }
+    isVideo = hasVideoStream(f);
     if (isVideo)
         return false;
     const AVCodec* decoder = nullptr;
