@@ -53,12 +53,12 @@ class MonitorRecorder {
 public:
     bool start()
     {
-        pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 1};
+        pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 1};
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
         attr.fragsize = kRate / 100 * 2;  // 10 ms
         int error = 0;
-        m_pa = pa_simple_new(nullptr, "bench", PA_STREAM_RECORD, "null.monitor", "monitor", &spec, nullptr, &attr, &error);
+        m_pa = pa_simple_new(nullptr, "bench", PA_STREAM_RECORD, "null.monitor", "monitor", &format, nullptr, &attr, &error);
         if (!m_pa)
             return false;
         m_thread = std::thread([this] {

@@ -211,8 +211,8 @@ void PulseCaptureSource::onStreamState(pa_stream* stream, void* self)
 void PulseCaptureSource::onReadable(pa_stream* stream, std::size_t, void* self)
 {
     auto* source = static_cast<PulseCaptureSource*>(self);
-    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream);
-    const std::size_t limit = kQueueSeconds * spec->rate * spec->channels;
+    const pa_sample_spec* format = pa_stream_get_sample_spec(stream);
+    const std::size_t limit = kQueueSeconds * format->rate * format->channels;
     while (pa_stream_readable_size(stream) > 0) {
         const void* data = nullptr;
         std::size_t bytes = 0;
