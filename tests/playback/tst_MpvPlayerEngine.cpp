@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <cmath>
 #include <filesystem>
+#include <sys/stat.h>
 
 class TstMpvPlayerEngine : public QObject {
     Q_OBJECT
@@ -286,6 +287,27 @@ private slots:
         engine.SetMediaFile(m_wav3);
         QTRY_VERIFY_WITH_TIMEOUT(engine.Status().loaded, 5000);
         QCOMPARE(engine.GetPosition(), 0.0);
+    }
+
+    void loadThatNeverEndsIsGivenUp()
+    {
+        const std::string fifo = at("never.mp3");
+        QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+        MpvOptions options = MpvOptions::NullOutputs();
+        options.loadWaitMs = 0;
+        options.loadTimeoutMs = 300;
+        MpvPlayerEngine engine(options);
+        engine.SetMediaFile(fifo);
+        QCOMPARE(engine.GetPosition(), 0.0);
+        QThread::msleep(400);
+        try {
+            engine.GetPosition();
+            QFAIL("no MediaError");
+        } catch (const MediaError& e) {
+            QVERIFY2(QString(e.what()).contains("did not answer in time"), e.what());
+        }
+        engine.SetMediaFile(m_wav3);
+        QTRY_VERIFY_WITH_TIMEOUT(engine.Status().loaded, 5000);
     }
 
     void folderIsNoPlaylist()
