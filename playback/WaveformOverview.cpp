@@ -3,17 +3,13 @@
 #include <chrono>
 #include <filesystem>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/log.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
+#include "playback/FfmpegLibrary.h"
 
 namespace {
 constexpr std::int64_t kNotifyEveryMs = 40;
+
+// Only once Ffmpeg() has answered with the libraries.
+const FfmpegApi& ff() { return *Ffmpeg(); }
 
 std::int64_t nowMs()
 {
@@ -22,19 +18,19 @@ std::int64_t nowMs()
 }
 
 struct FormatCloser {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+    void operator()(AVFormatContext* f) const { ff().avformat_close_input(&f); }
 };
 struct CodecFreer {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+    void operator()(AVCodecContext* c) const { ff().avcodec_free_context(&c); }
 };
 struct SwrFreer {
-    void operator()(SwrContext* s) const { swr_free(&s); }
+    void operator()(SwrContext* s) const { ff().swr_free(&s); }
 };
 struct PacketFreer {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
+    void operator()(AVPacket* p) const { ff().av_packet_free(&p); }
 };
 struct FrameFreer {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
+    void operator()(AVFrame* f) const { ff().av_frame_free(&f); }
 };
 }  // namespace
 
@@ -43,8 +39,8 @@ struct WaveformOverview::Decoder {
     std::unique_ptr<AVFormatContext, FormatCloser> format;
     std::unique_ptr<AVCodecContext, CodecFreer> codec;
     std::unique_ptr<SwrContext, SwrFreer> resampler;
-    std::unique_ptr<AVPacket, PacketFreer> packet{av_packet_alloc()};
-    std::unique_ptr<AVFrame, FrameFreer> frame{av_frame_alloc()};
+    std::unique_ptr<AVPacket, PacketFreer> packet{ff().av_packet_alloc()};
+    std::unique_ptr<AVFrame, FrameFreer> frame{ff().av_frame_alloc()};
     int stream = -1;
     int rate = 0;
     std::vector<float> mono;
@@ -53,7 +49,7 @@ struct WaveformOverview::Decoder {
     int inFormat = -1;
     int inRate = 0;
 
-    ~Decoder() { av_channel_layout_uninit(&inLayout); }
+    ~Decoder() { ff().av_channel_layout_uninit(&inLayout); }
 
     bool open(const std::string& path, AVIOInterruptCB interrupt, bool& isVideo);
     std::int64_t expectedSamples() const;
@@ -83,12 +79,12 @@ bool WaveformOverview::Decoder::open(const std::string& path, AVIOInterruptCB in
         return false;
     // The decoder's notes ("estimating duration from bitrate" and the like)
     // are no news to the user; only its errors reach the terminal.
-    av_log_set_level(AV_LOG_ERROR);
-    AVFormatContext* f = avformat_alloc_context();
+    ff().av_log_set_level(AV_LOG_ERROR);
+    AVFormatContext* f = ff().avformat_alloc_context();
     if (!f)
         return false;
     f->interrupt_callback = interrupt;
-    if (avformat_open_input(&f, url.c_str(), nullptr, nullptr) < 0)
+    if (ff().avformat_open_input(&f, url.c_str(), nullptr, nullptr) < 0)
         return false;  // f is freed on failure
     format.reset(f);
     // A container that names its streams in its header tells of video
@@ -97,21 +93,21 @@ bool WaveformOverview::Decoder::open(const std::string& path, AVIOInterruptCB in
     isVideo = hasVideoStream(f);
     if (isVideo)
         return false;
-    if (avformat_find_stream_info(f, nullptr) < 0)
+    if (ff().avformat_find_stream_info(f, nullptr) < 0)
         return false;
     isVideo = hasVideoStream(f);
     if (isVideo)
         return false;
     const AVCodec* decoder = nullptr;
-    stream = av_find_best_stream(f, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    stream = ff().av_find_best_stream(f, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
     if (stream < 0 || !decoder)
         return false;
     for (unsigned i = 0; i < f->nb_streams; ++i)
         if (int(i) != stream)
             f->streams[i]->discard = AVDISCARD_ALL;
-    codec.reset(avcodec_alloc_context3(decoder));
-    if (!codec || avcodec_parameters_to_context(codec.get(), f->streams[stream]->codecpar) < 0
-        || avcodec_open2(codec.get(), decoder, nullptr) < 0)
+    codec.reset(ff().avcodec_alloc_context3(decoder));
+    if (!codec || ff().avcodec_parameters_to_context(codec.get(), f->streams[stream]->codecpar) < 0
+        || ff().avcodec_open2(codec.get(), decoder, nullptr) < 0)
         return false;
     rate = codec->sample_rate;
     return rate > 0;
@@ -134,34 +130,34 @@ const float* WaveformOverview::Decoder::toMono(int& count)
     if (in->nb_samples <= 0 || in->sample_rate <= 0)
         return nullptr;
     if (!resampler || in->format != inFormat || in->sample_rate != inRate
-        || av_channel_layout_compare(&in->ch_layout, &inLayout) != 0) {
-        av_channel_layout_uninit(&inLayout);
+        || ff().av_channel_layout_compare(&in->ch_layout, &inLayout) != 0) {
+        ff().av_channel_layout_uninit(&inLayout);
         if (in->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-            av_channel_layout_default(&inLayout, in->ch_layout.nb_channels);
-        else if (av_channel_layout_copy(&inLayout, &in->ch_layout) < 0)
+            ff().av_channel_layout_default(&inLayout, in->ch_layout.nb_channels);
+        else if (ff().av_channel_layout_copy(&inLayout, &in->ch_layout) < 0)
             return nullptr;
         inFormat = in->format;
         inRate = in->sample_rate;
         AVChannelLayout monoLayout = AV_CHANNEL_LAYOUT_MONO;
         SwrContext* s = nullptr;
         resampler.reset();
-        if (swr_alloc_set_opts2(&s, &monoLayout, AV_SAMPLE_FMT_FLT, rate, &inLayout,
+        if (ff().swr_alloc_set_opts2(&s, &monoLayout, AV_SAMPLE_FMT_FLT, rate, &inLayout,
                                 static_cast<AVSampleFormat>(inFormat), inRate, 0, nullptr) < 0)
             return nullptr;
         resampler.reset(s);
-        if (swr_init(s) < 0) {
+        if (ff().swr_init(s) < 0) {
             resampler.reset();
             return nullptr;
         }
         if (in->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-            av_channel_layout_copy(&inLayout, &in->ch_layout);  // compare against what frames carry
+            ff().av_channel_layout_copy(&inLayout, &in->ch_layout);  // compare against what frames carry
     }
-    const int room = swr_get_out_samples(resampler.get(), in->nb_samples);
+    const int room = ff().swr_get_out_samples(resampler.get(), in->nb_samples);
     if (room <= 0)
         return nullptr;
     mono.resize(static_cast<std::size_t>(room));
     auto* out = reinterpret_cast<std::uint8_t*>(mono.data());
-    count = swr_convert(resampler.get(), &out, room, const_cast<const std::uint8_t**>(in->extended_data),
+    count = ff().swr_convert(resampler.get(), &out, room, const_cast<const std::uint8_t**>(in->extended_data),
                         in->nb_samples);
     return count > 0 ? mono.data() : nullptr;
 }
@@ -200,6 +196,10 @@ void WaveformOverview::notifyThrottled()
 
 void WaveformOverview::run()
 {
+    if (!Ffmpeg()) {
+        setState(State::Failed);
+        return;
+    }
     Decoder d;
     bool isVideo = false;
     if (!d.open(m_path, AVIOInterruptCB{&WaveformOverview::interrupted, this}, isVideo)) {
@@ -213,29 +213,29 @@ void WaveformOverview::run()
     setState(State::Decoding);
     bool any = false;
     auto take = [&] {
-        while (!m_stop && avcodec_receive_frame(d.codec.get(), d.frame.get()) >= 0) {
+        while (!m_stop && ff().avcodec_receive_frame(d.codec.get(), d.frame.get()) >= 0) {
             int count = 0;
             if (const float* samples = d.toMono(count)) {
                 const std::lock_guard lock(m_mutex);
                 m_store->add(samples, static_cast<std::size_t>(count));
                 any = true;
             }
-            av_frame_unref(d.frame.get());
+            ff().av_frame_unref(d.frame.get());
             notifyThrottled();
         }
     };
     while (!m_stop) {
         // An error other than the end is a damaged or cut file: what came so far stays.
-        if (av_read_frame(d.format.get(), d.packet.get()) < 0)
+        if (ff().av_read_frame(d.format.get(), d.packet.get()) < 0)
             break;
         if (d.packet->stream_index == d.stream)
-            avcodec_send_packet(d.codec.get(), d.packet.get());  // a bad packet is skipped
-        av_packet_unref(d.packet.get());
+            ff().avcodec_send_packet(d.codec.get(), d.packet.get());  // a bad packet is skipped
+        ff().av_packet_unref(d.packet.get());
         take();
     }
     if (m_stop)
         return;
-    avcodec_send_packet(d.codec.get(), nullptr);
+    ff().avcodec_send_packet(d.codec.get(), nullptr);
     take();
     {
         const std::lock_guard lock(m_mutex);

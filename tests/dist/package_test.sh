@@ -20,7 +20,9 @@ for lib in libc6 libqt6widgets6; do
   grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 grep -q 'qt6-qpa-plugins' <<<"$depends" || fail "Depends lacks the X11 platform plugin: $depends"
-grep -Eq '(^|, )libmpv2( |,|$)' <<<"$depends" || fail "Depends lacks the player library opened at run time: $depends"
+for lib in libmpv2 libavformat59 libavcodec59 libavutil57 libswresample4; do
+  grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib, opened at run time: $depends"
+done
 
 dpkg -x "$deb" "$work/root"
 for f in usr/bin/quillora usr/share/applications/quillora.desktop usr/share/metainfo/org.quillora.quillora.metainfo.xml \
