@@ -94,10 +94,17 @@ void CMediaplayer1::Pause() { m_engine->Pause(); }
 void CMediaplayer1::Stop() { m_engine->Stop(); }
 void CMediaplayer1::ArmEnd(std::optional<double> end, std::optional<double> loopFrom) { m_engine->ArmEnd(end, loopFrom); }
 
-// The window is on the screen before the engine's slow set-up begins.
 void CMediaplayer1::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
+    prepareEngineOnce();
+}
+
+// The window is on the screen before the engine's slow set-up begins. The
+// parts cover the whole pane, so Qt may never paint the pane itself: the
+// first paint of any of them counts.
+void CMediaplayer1::prepareEngineOnce()
+{
     if (!m_painted) {
         m_painted = true;
         QTimer::singleShot(0, this, [this] { m_engine->PrepareInBackground(); });
@@ -112,6 +119,8 @@ void CMediaplayer1::ShowPassage(double start, double end)
 
 bool CMediaplayer1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Paint)
+        prepareEngineOnce();
     if (event->type() == QEvent::MouseButtonPress && focusPolicy() != Qt::NoFocus)
         setFocus(Qt::MouseFocusReason);
     return QWidget::eventFilter(watched, event);

@@ -47,6 +47,7 @@ protected:
 
 private:
     void showVideo(bool video);
+    void prepareEngineOnce();
 
     std::unique_ptr<IMediaEngine> m_engine;
     VideoView* m_video;

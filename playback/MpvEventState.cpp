@@ -40,6 +40,7 @@ void MpvEventState::BeginLoad(long long entryId, const std::string& path)
 {
     m_status.loaded = false;
     m_status.eofReached = false;
+    m_status.duration = 0.0;  // the new file's comes with its own events
     m_entryId = entryId;
     m_path = path;
     m_started = false;
@@ -50,6 +51,12 @@ void MpvEventState::BeginLoad(long long entryId, const std::string& path)
 }
 
 void MpvEventState::BeginSeek() { m_seek = Seek::Asked; }
+
+void MpvEventState::SeekRefused()
+{
+    if (m_seek != Seek::None)
+        m_seek = Seek::Done;
+}
 
 void MpvEventState::Unload(const std::string& why)
 {

@@ -18,6 +18,8 @@ public:
     void BeginLoad(long long entryId, const std::string& path);
     // A seek has been asked for; SeekDone says when mpv has done it.
     void BeginSeek();
+    // mpv has refused the seek asked for: there is nothing to wait for.
+    void SeekRefused();
     // The engine has given the media up itself, for this reason.
     void Unload(const std::string& why);
     void Apply(const mpv_event& event);

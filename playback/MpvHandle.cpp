@@ -104,13 +104,36 @@ mpv_node MpvDoubleNode(double value)
     return node;
 }
 
+namespace {
+// A command as the array node mpv takes; the strings stay the caller's.
+class CommandNode {
+public:
+    explicit CommandNode(std::initializer_list<mpv_node> args)
+        : m_items(args), m_list{static_cast<int>(m_items.size()), m_items.data(), nullptr}
+    {
+        m_node.format = MPV_FORMAT_NODE_ARRAY;
+        m_node.u.list = &m_list;
+    }
+    CommandNode(const CommandNode&) = delete;
+    CommandNode& operator=(const CommandNode&) = delete;
+    mpv_node* get() { return &m_node; }
+
+private:
+    std::vector<mpv_node> m_items;
+    mpv_node_list m_list;
+    mpv_node m_node{};
+};
+}  // namespace
+
 void RunMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, MpvNodeGuard* result,
                    const std::string& what)
 {
-    std::vector<mpv_node> items(args);
-    mpv_node_list list{static_cast<int>(items.size()), items.data(), nullptr};
-    mpv_node command{};
-    command.format = MPV_FORMAT_NODE_ARRAY;
-    command.u.list = &list;
-    CheckMpv(Mpv().command_node(handle, &command, result ? result->get() : nullptr), what);
+    CommandNode command(args);
+    CheckMpv(Mpv().command_node(handle, command.get(), result ? result->get() : nullptr), what);
+}
+
+int StartMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, std::uint64_t replyId)
+{
+    CommandNode command(args);
+    return Mpv().command_node_async(handle, replyId, command.get());
 }

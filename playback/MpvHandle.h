@@ -3,6 +3,7 @@
 #include "playback/MpvLibrary.h"
 #include "playback/MpvOptions.h"
 
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -47,3 +48,7 @@ mpv_node MpvDoubleNode(double value);
 // MediaError with mpv's code, naming what, when mpv refuses it.
 void RunMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, MpvNodeGuard* result,
                    const std::string& what);
+// Hands a command to mpv without waiting for it to run; its outcome comes
+// as an MPV_EVENT_COMMAND_REPLY carrying replyId. Returns mpv's code for
+// the hand-over itself (below 0: refused).
+int StartMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, std::uint64_t replyId);

@@ -42,6 +42,8 @@ Loaded load()
     bind(library, "mpv_get_property", a.get_property, e);
     bind(library, "mpv_command", a.command, e);
     bind(library, "mpv_command_node", a.command_node, e);
+    bind(library, "mpv_command_node_async", a.command_node_async, e);
+    bind(library, "mpv_set_property_async", a.set_property_async, e);
     bind(library, "mpv_free_node_contents", a.free_node_contents, e);
     bind(library, "mpv_observe_property", a.observe_property, e);
     bind(library, "mpv_wait_event", a.wait_event, e);

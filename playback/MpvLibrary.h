@@ -17,6 +17,8 @@ struct MpvApi {
     decltype(&mpv_get_property) get_property;
     decltype(&mpv_command) command;
     decltype(&mpv_command_node) command_node;
+    decltype(&mpv_command_node_async) command_node_async;
+    decltype(&mpv_set_property_async) set_property_async;
     decltype(&mpv_free_node_contents) free_node_contents;
     decltype(&mpv_observe_property) observe_property;
     decltype(&mpv_wait_event) wait_event;

@@ -17,12 +17,21 @@ struct MpvOptions {
     // without holding the GUI thread; the position reads as its target.
     int loadTimeoutMs = 5000;
     int seekWaitMs = 30;
+    // How long SetMediaFile waits for the file to open. One that takes
+    // longer (the first video after start-up) goes on loading without
+    // holding the GUI thread: a seek, Play or Stop that comes meanwhile is
+    // carried out once it has loaded, and the first call after a failed
+    // load reports the failure.
+    int loadWaitMs = 30;
 
     static MpvOptions NullOutputs()
     {
         MpvOptions options;
         options.videoOutput = "null";
         options.audioOutput = "null";
+        // Every load settled on return, so that a test meets a bad file's
+        // error in SetMediaFile itself.
+        options.loadWaitMs = options.loadTimeoutMs;
         return options;
     }
 };

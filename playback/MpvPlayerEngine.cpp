@@ -15,6 +15,8 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
+// The reply to a seek asked for while the file was still loading.
+constexpr std::uint64_t kDeferredSeekReply = 1;
 // mpv holds playback a sample or so short of an end it was given.
 constexpr double kEndTolerance = 0.0005;
 // Play this close to the end of the media starts again from the start.
@@ -126,6 +128,7 @@ void MpvPlayerEngine::drainEvents()
             break;
         handleEvent(*event);
     }
+    giveUpLateLoad();
     notify();
 }
 
@@ -141,8 +144,12 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
         PrintMpvLogMessage(*static_cast<const mpv_event_log_message*>(event.data));
         return;
     }
+    if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
+        m_state.SeekRefused();
     m_state.Apply(event);
     m_frames->SetHasVideo(m_state.Status().hasVideo);
+    if (m_loading && m_state.LoadState() != MpvEventState::Load::Pending)
+        settleLoad();
 }
 
 // Waits on mpv's own events until done() holds, for at most timeoutMs;
@@ -159,14 +166,6 @@ template <typename Done> bool MpvPlayerEngine::waitUntil(Done done, int timeoutM
             handleEvent(*event);
     }
     return true;
-}
-
-template <typename Done> void MpvPlayerEngine::waitFor(Done done, int timeoutMs, const std::string& what)
-{
-    if (waitUntil(done, timeoutMs))
-        return;
-    postDrain();
-    throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_GENERIC), what + ": the player did not answer in time");
 }
 
 // mpv would read "scheme://..." as a URL and a folder as a playlist of its
@@ -188,6 +187,8 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     applyArmed(std::nullopt);  // a new file plays freely until a watch arms an end again
     m_pinned.reset();
     m_wantsPlay = false;
+    m_loading.reset();
+    m_pendingStart = {};
     std::string path;
     try {
         path = localMediaPath(requested);
@@ -211,22 +212,55 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
                       MpvStringNode(mpvprop::kLoadReplace)}, &result, "loadfile " + path);
     // loadfile succeeds even for a bad file; only mpv's events tell.
     m_state.BeginLoad(result.int64At(mpvprop::kPlaylistEntryId, -1), path);
-    try {
-        waitFor([this] { return m_state.LoadState() != MpvEventState::Load::Pending; }, m_options.loadTimeoutMs,
-                "loading " + path);
-    } catch (const MediaError& error) {
-        unloadQuietly();
-        m_state.Unload(error.what());
-        throw;
-    }
+    m_loading = Loading{path, stamp, Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs)};
+    // The duration comes in an event of its own, soon after the load.
+    waitUntil([this] { return !m_loading && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
+              m_options.loadWaitMs);
     postDrain();  // what the wait consumed still reaches the listener from the event loop
+    if (!m_loading && !m_state.Loaded())
+        throw loadFailure(path);
+}
+
+MediaError MpvPlayerEngine::loadFailure(const std::string& path) const
+{
+    if (!fileIsThere(path))
+        return MediaError(static_cast<std::uint32_t>(m_state.LoadError()), "cannot play " + path + ": there is no such file");
+    return MpvError(m_state.LoadError(), "cannot play " + path);
+}
+
+// A load that SetMediaFile did not wait out has ended: what came meanwhile
+// is carried out now, in the order mpv takes its requests.
+void MpvPlayerEngine::settleLoad()
+{
+    const Loading loading = *std::exchange(m_loading, std::nullopt);
+    const PendingStart start = std::exchange(m_pendingStart, {});
     if (m_state.LoadState() == MpvEventState::Load::Failed) {
-        if (!fileIsThere(path))
-            throw MediaError(static_cast<std::uint32_t>(m_state.LoadError()), "cannot play " + path + ": there is no such file");
-        throw MpvError(m_state.LoadError(), "cannot play " + path);
+        m_state.Unload(loadFailure(loading.path).what());
+        return;
     }
-    m_state.Status().duration = mpvDouble(mpvprop::kDuration, 0.0);
-    m_loadedStamp = stamp;
+    m_loadedStamp = loading.stamp;
+    mpv_handle* h = m_handle.get();
+    if (start.seek) {
+        m_state.BeginSeek();
+        if (StartMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(clampToMedia(*start.seek)),
+                                MpvStringNode(mpvprop::kSeekAbsoluteExact)}, kDeferredSeekReply) < 0)
+            m_state.SeekRefused();
+    }
+    if (start.play) {
+        int flag = 0;
+        Mpv().set_property_async(h, 0, mpvprop::kPause, MPV_FORMAT_FLAG, &flag);
+    }
+}
+
+// A load that has gone on for longer than options.loadTimeoutMs is given up.
+void MpvPlayerEngine::giveUpLateLoad()
+{
+    if (!m_loading || Clock::now() < m_loading->deadline)
+        return;
+    const std::string path = std::exchange(m_loading, std::nullopt)->path;
+    m_pendingStart = {};
+    unloadQuietly();
+    m_state.Unload("loading " + path + ": the player did not answer in time");
 }
 
 void MpvPlayerEngine::unloadQuietly()
@@ -250,6 +284,8 @@ bool MpvPlayerEngine::atArmedEnd(double mpvSeconds) const
 double MpvPlayerEngine::GetPosition()
 {
     drainEvents();  // what mpv has ended must not pass for loaded
+    if (m_loading)
+        return m_pinned.value_or(0.0);
     requireLoaded("GetPosition");
     double seconds = 0.0;
     CheckMpv(Mpv().get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &seconds), "time-pos");
@@ -271,18 +307,28 @@ double MpvPlayerEngine::GetPosition()
 void MpvPlayerEngine::SetPosition(double seconds)
 {
     drainEvents();
+    if (m_loading) {
+        m_pendingStart.seek = std::max(0.0, seconds);
+        m_pinned = m_pendingStart.seek;
+        m_state.Status().position = *m_pinned;
+        return;
+    }
     requireLoaded("SetPosition");
     seek(seconds, m_options.seekWaitMs);
 }
 
+double MpvPlayerEngine::clampToMedia(double seconds)
+{
+    const double known = m_state.Status().duration;
+    const double duration = known > 0.0 ? known : mpvDouble(mpvprop::kDuration, 0.0);
+    // mpv reads a negative absolute target as counted from the end.
+    const double target = std::max(0.0, seconds);
+    return duration > 0.0 ? std::min(target, duration) : target;
+}
+
 void MpvPlayerEngine::seek(double seconds, int waitMs)
 {
-    const double duration = mpvDouble(mpvprop::kDuration, 0.0);
-    // mpv reads a negative absolute target as counted from the end: clamp.
-    double target = std::max(0.0, seconds);
-    if (duration > 0.0)
-        target = std::min(target, duration);
-
+    const double target = clampToMedia(seconds);
     m_state.BeginSeek();
     RunMpvCommand(m_handle.get(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
                                    MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
@@ -303,6 +349,10 @@ void MpvPlayerEngine::seek(double seconds, int waitMs)
 void MpvPlayerEngine::Play()
 {
     drainEvents();
+    if (m_loading) {
+        m_pendingStart.play = m_wantsPlay = true;
+        return;
+    }
     requireLoaded("Play");
     const double position = GetPosition();
     const double duration = m_state.Status().duration;
@@ -317,9 +367,9 @@ void MpvPlayerEngine::Play()
 
 void MpvPlayerEngine::Pause()
 {
-    m_wantsPlay = false;
-    if (!m_handle)
-        return;
+    m_wantsPlay = m_pendingStart.play = false;
+    if (!m_handle || m_loading)
+        return;  // a file that is still loading is paused already
     int wasPaused = 1;
     Mpv().get_property(m_handle.get(), mpvprop::kPause, MPV_FORMAT_FLAG, &wasPaused);
     setFlag(mpvprop::kPause, true);

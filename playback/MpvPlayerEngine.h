@@ -7,12 +7,14 @@
 
 #include <QObject>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <future>
 #include <memory>
 #include <optional>
 
 class MpvVideoRenderer;
+class MediaError;
 
 // The libmpv engine. One mpv handle per player, created on first use so that
 // start-up does not pay for it; with the libmpv video output its renderer is
@@ -28,14 +30,17 @@ public:
     ~MpvPlayerEngine() override;
 
     // Throws the load error (mpv's END_FILE error, e.g. -13 loading failed,
-    // -17 unknown format) or a timeout after options.loadTimeoutMs; throws
-    // -13 at once for an empty path or a folder. The path is always taken as
-    // a local file, never as a URL. After a failure no media is loaded.
-    // Disarms any armed end. The file that is loaded already, unchanged on
-    // disk, is not read again: it is only paused and moved to 0.
+    // -17 unknown format) when the load ends within options.loadWaitMs;
+    // throws -13 at once for an empty path or a folder. A load that takes
+    // longer goes on after the return (see MpvOptions::loadWaitMs); one
+    // still going on after options.loadTimeoutMs is given up. The path is
+    // always taken as a local file, never as a URL. After a failure no media
+    // is loaded. Disarms any armed end. The file that is loaded already,
+    // unchanged on disk, is not read again: it is only paused and moved to 0.
     void SetMediaFile(const std::string& path) override;
-    // Throws when no media is loaded (saying why: "the file is gone"), or
-    // mpv has no position. At an armed end it is exactly that end.
+    // Throws when no media is loaded (saying why: "the file is gone",
+    // "cannot play x: ..."), or mpv has no position. At an armed end it is
+    // exactly that end; while the file loads, where it will start.
     double GetPosition() override;
     // Clamps to [0, duration]; returns once mpv has reached the target (or
     // the end), or after options.seekWaitMs with the seek still going on;
@@ -70,6 +75,16 @@ public:
     Q_INVOKABLE void drainEvents();
 
 private:
+    using Clock = std::chrono::steady_clock;
+    struct Loading {
+        std::string path, stamp;
+        Clock::time_point deadline;
+    };
+    // What was asked for while the file loads.
+    struct PendingStart {
+        std::optional<double> seek;
+        bool play = false;
+    };
     struct Armed {
         double end;
         std::optional<double> loopFrom;
@@ -80,11 +95,14 @@ private:
     static void onWakeup(void* self);
     void postDrain();
     template <typename Done> bool waitUntil(Done done, int timeoutMs);
-    template <typename Done> void waitFor(Done done, int timeoutMs, const std::string& what);
     void handleEvent(const mpv_event& event);
     void notify();
     void unloadQuietly();
     void requireLoaded(const char* operation) const;
+    MediaError loadFailure(const std::string& path) const;
+    void settleLoad();
+    void giveUpLateLoad();
+    double clampToMedia(double seconds);
     void seek(double seconds, int waitMs);
     void settleAfterPause();
     bool atArmedEnd(double mpvSeconds) const;
@@ -102,6 +120,8 @@ private:
     std::optional<double> m_pinned;  // the position to report while mpv's lags; see GetPosition
     std::optional<Armed> m_armed;    // what mpv has been told
     std::string m_loadedStamp;       // path, size and time of the loaded file
+    std::optional<Loading> m_loading;  // a load that SetMediaFile did not wait out
+    PendingStart m_pendingStart;
     bool m_wantsPlay = false;        // Play was the last of Play, Pause and Stop
     std::function<void(const PlayerStatus&)> m_listener;
     std::atomic<bool> m_drainPosted{false};

@@ -125,6 +125,23 @@ private slots:
         QVERIFY(player.videoView()->height() > 200);
     }
 
+    void engineSetUpStartsOnceThePaneIsOnScreen()
+    {
+        auto fake = std::make_unique<FakePlayerEngine>();
+        FakePlayerEngine& engine = *fake;
+        CMediaplayer1 player(std::move(fake));
+        player.resize(401, 374);
+        QTest::qWait(20);
+        QCOMPARE(engine.preparations, 0);
+        player.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&player));
+        QTRY_COMPARE(engine.preparations, 1);
+        player.controlBar()->repaint();
+        player.repaint();
+        QTest::qWait(20);
+        QCOMPARE(engine.preparations, 1);
+    }
+
     void buttonsDriveTheEngine()
     {
         CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()));

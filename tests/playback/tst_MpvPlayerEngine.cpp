@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <cmath>
 #include <filesystem>
+#include <sys/stat.h>
 
 class TstMpvPlayerEngine : public QObject {
     Q_OBJECT
@@ -220,6 +221,93 @@ private slots:
         // And the engine is still fit for the next file.
         engine.SetMediaFile(m_wav3);
         QCOMPARE(engine.GetPosition(), 0.0);
+    }
+
+    // A file that is still loading when SetMediaFile returns takes the
+    // commands that follow as if it had loaded.
+    void loadingFileTakesCommandsMeanwhile_data()
+    {
+        QTest::addColumn<double>("seekTo");  // below 0: no seek
+        QTest::addColumn<bool>("play");
+        QTest::addColumn<bool>("stop");
+        QTest::addColumn<double>("from");
+        QTest::addColumn<double>("to");
+        QTest::newRow("play") << -1.0 << true << false << 0.2 << 1.0;
+        QTest::newRow("seek, play") << 2.5 << true << false << 2.7 << 3.5;
+        QTest::newRow("seek") << 2.5 << false << false << 2.5 << 2.5;
+        QTest::newRow("play, stop") << -1.0 << true << true << 0.0 << 0.0;
+    }
+
+    void loadingFileTakesCommandsMeanwhile()
+    {
+        QFETCH(double, seekTo);
+        QFETCH(bool, play);
+        QFETCH(bool, stop);
+        QFETCH(double, from);
+        QFETCH(double, to);
+        MpvOptions options = MpvOptions::NullOutputs();
+        options.loadWaitMs = 0;
+        MpvPlayerEngine engine(options);
+        engine.SetMediaFile(m_mp3);
+        QVERIFY(!engine.Status().loaded);
+        QCOMPARE(engine.GetPosition(), 0.0);
+        if (seekTo >= 0.0) {
+            engine.SetPosition(seekTo);
+            QCOMPARE(engine.GetPosition(), seekTo);
+        }
+        if (play)
+            engine.Play();
+        if (stop)
+            engine.Stop();
+        QTRY_VERIFY_WITH_TIMEOUT(engine.Status().loaded, 5000);
+        const double now = positionAfter(engine, 500);
+        QVERIFY2(now >= from - 0.001 && now <= to + 0.001, qPrintable(QString::number(now)));
+        QCOMPARE(engine.Status().paused, !play || stop);
+    }
+
+    void failedLoadAfterTheReturnIsToldByTheNextCall()
+    {
+        MpvOptions options = MpvOptions::NullOutputs();
+        options.loadWaitMs = 0;
+        MpvPlayerEngine engine(options);
+        engine.SetMediaFile(at("text.mp3"));
+        engine.Play();
+        QString message;
+        QTRY_VERIFY_WITH_TIMEOUT(([&] {
+            try {
+                engine.GetPosition();
+                return false;
+            } catch (const MediaError& e) {
+                message = e.what();
+                return true;
+            }
+        })(), 5000);
+        QVERIFY2(message.contains("cannot play") && message.contains("text.mp3"), qPrintable(message));
+        QVERIFY_THROWS_EXCEPTION(MediaError, engine.Play());
+        engine.SetMediaFile(m_wav3);
+        QTRY_VERIFY_WITH_TIMEOUT(engine.Status().loaded, 5000);
+        QCOMPARE(engine.GetPosition(), 0.0);
+    }
+
+    void loadThatNeverEndsIsGivenUp()
+    {
+        const std::string fifo = at("never.mp3");
+        QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+        MpvOptions options = MpvOptions::NullOutputs();
+        options.loadWaitMs = 0;
+        options.loadTimeoutMs = 300;
+        MpvPlayerEngine engine(options);
+        engine.SetMediaFile(fifo);
+        QCOMPARE(engine.GetPosition(), 0.0);
+        QThread::msleep(400);
+        try {
+            engine.GetPosition();
+            QFAIL("no MediaError");
+        } catch (const MediaError& e) {
+            QVERIFY2(QString(e.what()).contains("did not answer in time"), e.what());
+        }
+        engine.SetMediaFile(m_wav3);
+        QTRY_VERIFY_WITH_TIMEOUT(engine.Status().loaded, 5000);
     }
 
     void folderIsNoPlaylist()

@@ -27,7 +27,7 @@ public:
     // Records the end only; the fake plays nothing to cut.
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) override;
     VideoFrames& Video() override { return frames; }
-    void PrepareInBackground() override {}
+    void PrepareInBackground() override { ++preparations; }
 
     // Makes the named operation ("SetMediaFile", "GetPosition", ...) throw
     // MediaError with that code from now on; code 0 lifts it again.
@@ -39,6 +39,7 @@ public:
     std::vector<std::string> calls;  // "Play", "SetPosition 2.5", ...
     std::optional<double> armedEnd, armedLoopFrom;
     VideoFrames frames;
+    int preparations = 0;
 
     int count(const std::string& call) const;
 
