@@ -2,14 +2,18 @@
 // running watch waits for, and the watch does the rest at its next tick.
 #include "DialogHarness.h"
 #include "TestMedia.h"
+#include "app/TextFile.h"
+#include "pausepoints/PausePointFile.h"
 #include "playback/MpvPlayerEngine.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QListWidget>
 #include <QTest>
+#include <vector>
 
 namespace {
-constexpr int kOpen = 1009, kRepeat = 1012, kEndLater = 1022, kInfinitely = 1025;
+constexpr int kOpen = 1009, kRepeat = 1012, kAddPoint = 1013, kPlayPoint = 1017, kEndLater = 1022, kInfinitely = 1025;
 
 void click(CRecorderDlg& d, int id) { static_cast<QAbstractButton*>(d.GetDlgItem(id))->click(); }
 
@@ -21,8 +25,9 @@ class ExactEndTest : public QObject {
 
     std::unique_ptr<DialogHarness> m_h;
 
-    // A dialog on the real player with `name` opened and paused, A and B set.
-    CRecorderDlg& openWith(const std::string& name, double a, double b)
+    // A dialog on the real player with `name` opened and paused, its
+    // pause-point file holding `points`.
+    CRecorderDlg& open(const std::string& name, const std::vector<double>& points = {})
     {
         m_h = std::make_unique<DialogHarness>(std::string(), true,
                                               [] { return std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()); });
@@ -32,9 +37,18 @@ class ExactEndTest : public QObject {
             WriteToneMp3(media, 8.0);
         else
             WriteToneWav(media, 8.0);
+        if (!points.empty())
+            WriteFileBytes(PausePointPathFor(media), FormatPausePoints(points.data(), int(points.size())));
         m_h->prompts.openAnswers.push_back(media);
         click(d, kOpen);
         d.m_player.Pause();
+        return d;
+    }
+
+    // The same with A and B set.
+    CRecorderDlg& openWith(const std::string& name, double a, double b)
+    {
+        CRecorderDlg& d = open(name);
         d.m_segStart = a;
         d.m_segEnd = b;
         d.m_editStart = a;
@@ -93,6 +107,46 @@ private slots:
         QCOMPARE(d.m_segEnd, 2.5);
         QTRY_VERIFY_WITH_TIMEOUT(!d.IsTimerRunning(kSegmentTimer), 10000);
         QCOMPARE(d.m_player.GetPosition(), 2.5);
+    }
+
+    // The section from the selected point ends at the next one; what the
+    // user does while it plays moves that end or takes it away.
+    void pausePointSectionEndsAtTheNextPoint_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<double>("end");  // below 0: none, playback runs on
+        QTest::newRow("as started") << QString() << 1.8;
+        QTest::newRow("next row selected") << "select" << 2.4;
+        QTest::newRow("last point added") << "add" << -1.0;
+    }
+
+    void pausePointSectionEndsAtTheNextPoint()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(double, end);
+        CRecorderDlg& d = open("points.wav", {1.0, 1.8, 2.4});
+        QCOMPARE(d.m_listPausePoints->currentRow(), 0);  // as the load leaves it
+        click(d, kPlayPoint);
+        QVERIFY(d.IsTimerRunning(kPausePointTimer));
+        QTest::qWait(150);
+        QVERIFY(d.m_player.GetPosition() < 1.7);
+        if (meanwhile == "select")
+            d.m_listPausePoints->setCurrentRow(1);  // a click on the row runs no command
+        else if (meanwhile == "add")
+            click(d, kAddPoint);  // selects the new last row, whose section has no end
+
+        if (end < 0) {
+            QTRY_VERIFY_WITH_TIMEOUT(d.m_player.GetPosition() > 2.6, 10000);
+            QVERIFY(d.IsTimerRunning(kPausePointTimer));
+            QVERIFY(!engineOf(d).Status().paused);
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!d.IsTimerRunning(kPausePointTimer), 10000);
+        QCOMPARE(d.m_player.GetPosition(), end);
+        QVERIFY(engineOf(d).Status().paused);
+        QTest::qWait(200);
+        QCOMPARE(d.m_player.GetPosition(), end);
+        QVERIFY(m_h->prompts.messages.empty());
     }
 };
 
