@@ -41,6 +41,7 @@ void MpvEventState::BeginLoad(long long entryId, const std::string& path)
     m_status.loaded = false;
     m_status.eofReached = false;
     m_status.duration = 0.0;  // the new file's comes with its own events
+    m_status.lateLoadFailure.clear();
     m_entryId = entryId;
     m_path = path;
     m_started = false;

@@ -217,7 +217,9 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     waitUntil([this] { return !m_loading && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
               m_options.loadWaitMs);
     postDrain();  // what the wait consumed still reaches the listener from the event loop
-    if (!m_loading && !m_state.Loaded())
+    if (m_loading)
+        m_loading->returned = true;
+    else if (!m_state.Loaded())
         throw loadFailure(path);
 }
 
@@ -235,7 +237,10 @@ void MpvPlayerEngine::settleLoad()
     const Loading loading = *std::exchange(m_loading, std::nullopt);
     const PendingStart start = std::exchange(m_pendingStart, {});
     if (m_state.LoadState() == MpvEventState::Load::Failed) {
-        m_state.Unload(loadFailure(loading.path).what());
+        const std::string why = loadFailure(loading.path).what();
+        m_state.Unload(why);
+        if (loading.returned)
+            m_state.Status().lateLoadFailure = why;
         return;
     }
     m_loadedStamp = loading.stamp;
@@ -257,10 +262,13 @@ void MpvPlayerEngine::giveUpLateLoad()
 {
     if (!m_loading || Clock::now() < m_loading->deadline)
         return;
-    const std::string path = std::exchange(m_loading, std::nullopt)->path;
+    const Loading loading = *std::exchange(m_loading, std::nullopt);
     m_pendingStart = {};
     unloadQuietly();
-    m_state.Unload("loading " + path + ": the player did not answer in time");
+    const std::string why = "loading " + loading.path + ": the player did not answer in time";
+    m_state.Unload(why);
+    if (loading.returned)
+        m_state.Status().lateLoadFailure = why;
 }
 
 void MpvPlayerEngine::unloadQuietly()

@@ -79,6 +79,7 @@ private:
     struct Loading {
         std::string path, stamp;
         Clock::time_point deadline;
+        bool returned = false;  // SetMediaFile has returned: a failure is the status's to tell
     };
     // What was asked for while the file loads.
     struct PendingStart {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // What the control bar shows, as the engine last heard it from the player.
 struct PlayerStatus {
     bool loaded = false;
@@ -11,4 +13,7 @@ struct PlayerStatus {
     double volume = 100.0;  // percent
     bool muted = false;
     bool hasVideo = false;  // a video picture is being shown
+    // Why the last file could not be loaded, when that came out only after
+    // SetMediaFile had returned; empty otherwise.
+    std::string lateLoadFailure;
 };

@@ -4,6 +4,7 @@
 #include "support/TestMedia.h"
 #include "playback/CMediaplayer1.h"
 #include "playback/MpvPlayerEngine.h"
+#include "playback/MediaError.h"
 #include "playback/MpvLibrary.h"
 #include "playback/MpvProperties.h"
 #include "playback/PlayerControlBar.h"
@@ -306,6 +307,43 @@ private slots:
         engine->failOn("Play", 0x80000001u);
         player.controlBar()->playPauseButton()->click();
         QCOMPARE(failures.count(), 2);
+    }
+
+    // A load that fails after SetMediaFile has returned is reported once,
+    // as the bar's own failures are; one that SetMediaFile raised is not
+    // reported again.
+    void barReportsALoadThatFailedLate_data()
+    {
+        QTest::addColumn<bool>("late");
+        QTest::newRow("after the return") << true;
+        QTest::newRow("raised") << false;
+    }
+
+    void barReportsALoadThatFailedLate()
+    {
+        QFETCH(bool, late);
+        const std::string text = m_dir.filePath("notes.mp3").toStdString();
+        WriteBytes(text, "Plain text, not audio.\n");
+        MpvOptions options = MpvOptions::NullOutputs();
+        if (late)
+            options.loadWaitMs = 0;
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(options));
+        QSignalSpy failures(player.controlBar(), &PlayerControlBar::failed);
+        bool raised = false;
+        try {
+            player.SetMediaFile(text);
+        } catch (const MediaError&) {
+            raised = true;
+        }
+        QCOMPARE(raised, !late);
+        if (late) {
+            QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, 5000);
+            const QString what = failures.at(0).at(0).toString();
+            QVERIFY2(what.contains("cannot play") && what.contains("notes.mp3"), qPrintable(what));
+        }
+        player.SetMediaFile(m_mp3);
+        QTest::qWait(300);
+        QCOMPARE(failures.count(), late ? 1 : 0);
     }
 };
 
