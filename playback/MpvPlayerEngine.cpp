@@ -9,48 +9,18 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
-// The reply to a seek asked for while the file was still loading.
-constexpr std::uint64_t kDeferredSeekReply = 1;
 // mpv holds playback a sample or so short of an end it was given.
 constexpr double kEndTolerance = 0.0005;
 // Play this close to the end of the media starts again from the start.
 constexpr double kMediaEndTolerance = 0.02;
-
-double secondsLeft(Clock::time_point deadline)
-{
-    return std::max(0.0, std::chrono::duration<double>(deadline - Clock::now()).count());
-}
 
 std::string timeText(double seconds)
 {
     char text[40];
     std::snprintf(text, sizeof text, "%.9f", seconds);
     return text;
-}
-
-bool fileIsThere(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(path, error);
-}
-
-// What tells one version of a file from the next.
-std::string fileStamp(const std::string& path)
-{
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error)
-        return std::string();
-    const auto time = std::filesystem::last_write_time(path, error);
-    if (error)
-        return std::string();
-    return path + '\n' + std::to_string(size) + '\n' + std::to_string(time.time_since_epoch().count());
 }
 }  // namespace
 
@@ -150,131 +120,6 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
     m_frames->SetHasVideo(m_state.Status().hasVideo);
     if (m_loading && m_state.LoadState() != MpvEventState::Load::Pending)
         settleLoad();
-}
-
-// Waits on mpv's own events until done() holds, for at most timeoutMs;
-// says whether it holds.
-template <typename Done> bool MpvPlayerEngine::waitUntil(Done done, int timeoutMs)
-{
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        const double left = secondsLeft(deadline);
-        if (left <= 0.0)
-            return false;
-        const mpv_event* event = Mpv().wait_event(m_handle.get(), std::min(left, 0.05));
-        if (event->event_id != MPV_EVENT_NONE)
-            handleEvent(*event);
-    }
-    return true;
-}
-
-// mpv would read "scheme://..." as a URL and a folder as a playlist of its
-// files; the program only ever means one local file.
-std::string MpvPlayerEngine::localMediaPath(const std::string& path)
-{
-    std::error_code error;
-    if (path.empty() || std::filesystem::is_directory(path, error))
-        throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_LOADING_FAILED), "not a media file: " + path);
-    // An absolute path starts with "/", which mpv always takes as a file.
-    const auto absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
-}
-
-void MpvPlayerEngine::SetMediaFile(const std::string& requested)
-{
-    mpv_handle* h = handle();
-    drainEvents();
-    applyArmed(std::nullopt);  // a new file plays freely until a watch arms an end again
-    m_pinned.reset();
-    m_wantsPlay = false;
-    m_loading.reset();
-    m_pendingStart = {};
-    std::string path;
-    try {
-        path = localMediaPath(requested);
-    } catch (const MediaError& error) {
-        unloadQuietly();  // a failed load leaves no media, as with mpv's own failures
-        m_state.Unload(error.what());
-        throw;
-    }
-    // Paused before the load, so the new file starts paused at 0.
-    setFlag(mpvprop::kPause, true);
-    const std::string stamp = fileStamp(path);
-    if (m_state.Loaded() && !stamp.empty() && stamp == m_loadedStamp) {
-        m_state.Status().paused = true;
-        seek(0.0, 0);
-        return;
-    }
-    m_loadedStamp.clear();
-
-    MpvNodeGuard result;
-    RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdLoadFile), MpvStringNode(path.c_str()),
-                      MpvStringNode(mpvprop::kLoadReplace)}, &result, "loadfile " + path);
-    // loadfile succeeds even for a bad file; only mpv's events tell.
-    m_state.BeginLoad(result.int64At(mpvprop::kPlaylistEntryId, -1), path);
-    m_loading = Loading{path, stamp, Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs)};
-    // The duration comes in an event of its own, soon after the load.
-    waitUntil([this] { return !m_loading && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
-              m_options.loadWaitMs);
-    postDrain();  // what the wait consumed still reaches the listener from the event loop
-    if (m_loading)
-        m_loading->returned = true;
-    else if (!m_state.Loaded())
-        throw loadFailure(path);
-}
-
-MediaError MpvPlayerEngine::loadFailure(const std::string& path) const
-{
-    if (!fileIsThere(path))
-        return MediaError(static_cast<std::uint32_t>(m_state.LoadError()), "cannot play " + path + ": there is no such file");
-    return MpvError(m_state.LoadError(), "cannot play " + path);
-}
-
-// A load that SetMediaFile did not wait out has ended: what came meanwhile
-// is carried out now, in the order mpv takes its requests.
-void MpvPlayerEngine::settleLoad()
-{
-    const Loading loading = *std::exchange(m_loading, std::nullopt);
-    const PendingStart start = std::exchange(m_pendingStart, {});
-    if (m_state.LoadState() == MpvEventState::Load::Failed) {
-        const std::string why = loadFailure(loading.path).what();
-        m_state.Unload(why);
-        if (loading.returned)
-            m_state.Status().lateLoadFailure = why;
-        return;
-    }
-    m_loadedStamp = loading.stamp;
-    mpv_handle* h = m_handle.get();
-    if (start.seek) {
-        m_state.BeginSeek();
-        if (StartMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(clampToMedia(*start.seek)),
-                                MpvStringNode(mpvprop::kSeekAbsoluteExact)}, kDeferredSeekReply) < 0)
-            m_state.SeekRefused();
-    }
-    if (start.play) {
-        int flag = 0;
-        Mpv().set_property_async(h, 0, mpvprop::kPause, MPV_FORMAT_FLAG, &flag);
-    }
-}
-
-// A load that has gone on for longer than options.loadTimeoutMs is given up.
-void MpvPlayerEngine::giveUpLateLoad()
-{
-    if (!m_loading || Clock::now() < m_loading->deadline)
-        return;
-    const Loading loading = *std::exchange(m_loading, std::nullopt);
-    m_pendingStart = {};
-    unloadQuietly();
-    const std::string why = "loading " + loading.path + ": the player did not answer in time";
-    m_state.Unload(why);
-    if (loading.returned)
-        m_state.Status().lateLoadFailure = why;
-}
-
-void MpvPlayerEngine::unloadQuietly()
-{
-    const char* stop[] = {mpvprop::kCmdStop, nullptr};
-    Mpv().command(m_handle.get(), stop);  // only called on the way to throwing a better error
 }
 
 void MpvPlayerEngine::requireLoaded(const char* operation) const

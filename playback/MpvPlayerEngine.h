@@ -6,8 +6,10 @@
 #include "playback/MpvOptions.h"
 
 #include <QObject>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <future>
 #include <memory>
@@ -76,6 +78,8 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+    // The reply to a seek asked for while the file was still loading.
+    static constexpr std::uint64_t kDeferredSeekReply = 1;
     struct Loading {
         std::string path, stamp;
         Clock::time_point deadline;
@@ -127,3 +131,19 @@ private:
     std::function<void(const PlayerStatus&)> m_listener;
     std::atomic<bool> m_drainPosted{false};
 };
+
+// Waits on mpv's own events until done() holds, for at most timeoutMs;
+// says whether it holds.
+template <typename Done> bool MpvPlayerEngine::waitUntil(Done done, int timeoutMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+        if (left <= 0.0)
+            return false;
+        const mpv_event* event = Mpv().wait_event(m_handle.get(), std::min(left, 0.05));
+        if (event->event_id != MPV_EVENT_NONE)
+            handleEvent(*event);
+    }
+    return true;
+}
