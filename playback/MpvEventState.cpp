@@ -1,11 +1,10 @@
 #include "playback/MpvEventState.h"
 
+#include "playback/MediaFile.h"
 #include "playback/MpvError.h"
 #include "playback/MpvLibrary.h"
 #include "playback/MpvProperties.h"
 
-#include <filesystem>
-#include <system_error>
 
 namespace {
 enum ObservedId : std::uint64_t { kTimePos = 1, kDuration, kPause, kEof, kSpeed, kVolume, kMute, kVideo };
@@ -22,12 +21,6 @@ constexpr Observed kObserved[] = {
     {kSpeed, mpvprop::kSpeed, MPV_FORMAT_DOUBLE},     {kVolume, mpvprop::kVolume, MPV_FORMAT_DOUBLE},
     {kMute, mpvprop::kMute, MPV_FORMAT_FLAG},         {kVideo, mpvprop::kVoConfigured, MPV_FORMAT_FLAG},
 };
-
-bool fileIsThere(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(path, error);
-}
 }  // namespace
 
 void MpvEventState::ObserveAll(mpv_handle* handle)
@@ -132,7 +125,7 @@ void MpvEventState::applyEndFile(const mpv_event_end_file& end)
         return;
     switch (end.reason) {
     case MPV_END_FILE_REASON_ERROR:
-        ended(fileIsThere(m_path) ? "the file could not be decoded" : "the file is gone");
+        ended(mediafile::IsThere(m_path) ? "the file could not be decoded" : "the file is gone");
         break;
     case MPV_END_FILE_REASON_EOF: ended("the media has ended"); break;
     default: ended("the player has closed the file"); break;
@@ -154,7 +147,7 @@ void MpvEventState::applyProperty(std::uint64_t id, const mpv_event_property& pr
         if (flag && m_seek == Seek::Seen)
             m_seek = Seek::Done;  // a seek to the end
         // A file taken away under the player ends early, with no error.
-        if (flag && m_status.loaded && !fileIsThere(m_path))
+        if (flag && m_status.loaded && !mediafile::IsThere(m_path))
             ended("the file is gone");
         break;
     case kSpeed: if (has) m_status.speed = number; break;

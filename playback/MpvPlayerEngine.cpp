@@ -140,6 +140,9 @@ double MpvPlayerEngine::GetPosition()
     if (m_loading)
         return m_pinned.value_or(0.0);
     requireLoaded("GetPosition");
+    // A target set while the file loaded may lie past the end it turned out to have.
+    if (m_pinned && m_state.Status().duration > 0.0)
+        m_pinned = std::min(*m_pinned, m_state.Status().duration);
     double seconds = 0.0;
     CheckMpv(Mpv().get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &seconds), "time-pos");
     if (m_state.SeekPending() && m_pinned)
@@ -170,10 +173,10 @@ void MpvPlayerEngine::SetPosition(double seconds)
     seek(seconds, m_options.seekWaitMs);
 }
 
-double MpvPlayerEngine::clampToMedia(double seconds)
+double MpvPlayerEngine::clampToMedia(double seconds, bool mayAskMpv)
 {
     const double known = m_state.Status().duration;
-    const double duration = known > 0.0 ? known : mpvDouble(mpvprop::kDuration, 0.0);
+    const double duration = known > 0.0 || !mayAskMpv ? known : mpvDouble(mpvprop::kDuration, 0.0);
     // mpv reads a negative absolute target as counted from the end.
     const double target = std::max(0.0, seconds);
     return duration > 0.0 ? std::min(target, duration) : target;
@@ -181,7 +184,7 @@ double MpvPlayerEngine::clampToMedia(double seconds)
 
 void MpvPlayerEngine::seek(double seconds, int waitMs)
 {
-    const double target = clampToMedia(seconds);
+    const double target = clampToMedia(seconds, true);
     m_state.BeginSeek();
     RunMpvCommand(m_handle.get(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
                                    MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");

@@ -107,7 +107,9 @@ private:
     MediaError loadFailure(const std::string& path) const;
     void settleLoad();
     void giveUpLateLoad();
-    double clampToMedia(double seconds);
+    // Into [0, duration]; asking mpv for a duration not yet reported can
+    // wait for mpv's core, which right after a load is decoding.
+    double clampToMedia(double seconds, bool mayAskMpv);
     void seek(double seconds, int waitMs);
     void settleAfterPause();
     bool atArmedEnd(double mpvSeconds) const;

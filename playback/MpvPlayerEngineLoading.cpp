@@ -1,42 +1,27 @@
 #include "playback/MpvPlayerEngine.h"
 
+#include "playback/MediaFile.h"
 #include "playback/MpvError.h"
 #include "playback/MpvProperties.h"
 
+#include <QTimer>
 #include <filesystem>
 #include <system_error>
 
 // Loading a media file: the part that waits, and the part that comes after
 // SetMediaFile has returned.
 
-namespace {
-bool fileIsThere(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(path, error);
-}
-
-// What tells one version of a file from the next.
-std::string fileStamp(const std::string& path)
-{
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error)
-        return std::string();
-    const auto time = std::filesystem::last_write_time(path, error);
-    if (error)
-        return std::string();
-    return path + '\n' + std::to_string(size) + '\n' + std::to_string(time.time_since_epoch().count());
-}
-}  // namespace
-
 // mpv would read "scheme://..." as a URL and a folder as a playlist of its
-// files; the program only ever means one local file.
+// files; the program only ever means one local file. A pipe or a device is
+// refused too: opening one can block for good.
 std::string MpvPlayerEngine::localMediaPath(const std::string& path)
 {
+    const auto refused = static_cast<std::uint32_t>(MPV_ERROR_LOADING_FAILED);
+    if (!path.empty() && !mediafile::IsThere(path))
+        throw MediaError(refused, "cannot play " + path + ": there is no such file");
+    if (!mediafile::IsRegular(path))
+        throw MediaError(refused, "not a media file: " + path);
     std::error_code error;
-    if (path.empty() || std::filesystem::is_directory(path, error))
-        throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_LOADING_FAILED), "not a media file: " + path);
     // An absolute path starts with "/", which mpv always takes as a file.
     const auto absolute = std::filesystem::absolute(path, error);
     return error ? path : absolute.string();
@@ -61,7 +46,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     }
     // Paused before the load, so the new file starts paused at 0.
     setFlag(mpvprop::kPause, true);
-    const std::string stamp = fileStamp(path);
+    const std::string stamp = mediafile::Stamp(path);
     if (m_state.Loaded() && !stamp.empty() && stamp == m_loadedStamp) {
         m_state.Status().paused = true;
         seek(0.0, 0);
@@ -79,15 +64,17 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     waitUntil([this] { return !m_loading && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
               m_options.loadWaitMs);
     postDrain();  // what the wait consumed still reaches the listener from the event loop
-    if (m_loading)
+    if (m_loading) {
         m_loading->returned = true;
-    else if (!m_state.Loaded())
+        // A load that never ends is given up even if nothing else calls in.
+        QTimer::singleShot(m_options.loadTimeoutMs + 1, this, [this] { drainEvents(); });
+    } else if (!m_state.Loaded())
         throw loadFailure(path);
 }
 
 MediaError MpvPlayerEngine::loadFailure(const std::string& path) const
 {
-    if (!fileIsThere(path))
+    if (!mediafile::IsThere(path))
         return MediaError(static_cast<std::uint32_t>(m_state.LoadError()), "cannot play " + path + ": there is no such file");
     return MpvError(m_state.LoadError(), "cannot play " + path);
 }
@@ -108,8 +95,11 @@ void MpvPlayerEngine::settleLoad()
     m_loadedStamp = loading.stamp;
     mpv_handle* h = m_handle.get();
     if (start.seek) {
+        const double target = clampToMedia(*start.seek, false);
+        m_pinned = target;
+        m_state.Status().position = target;
         m_state.BeginSeek();
-        if (StartMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(clampToMedia(*start.seek)),
+        if (StartMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
                                 MpvStringNode(mpvprop::kSeekAbsoluteExact)}, kDeferredSeekReply) < 0)
             m_state.SeekRefused();
     }

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "playback/FfmpegLibrary.h"
+#include "playback/MediaFile.h"
 
 namespace {
 constexpr std::int64_t kNotifyEveryMs = 40;
@@ -72,10 +73,11 @@ bool hasVideoStream(const AVFormatContext* f)
 
 bool WaveformOverview::Decoder::open(const std::string& path, AVIOInterruptCB interrupt, bool& isVideo)
 {
-    // Always a local file, never a URL or another protocol, whatever the name looks like.
+    // Always a local file, never a URL or another protocol, whatever the
+    // name looks like; never a pipe, whose open would block for good.
     std::error_code error;
     const std::string url = "file:" + std::filesystem::absolute(path, error).string();
-    if (error || path.empty() || !packet || !frame)
+    if (error || !mediafile::IsRegular(path) || !packet || !frame)
         return false;
     // The decoder's notes ("estimating duration from bitrate" and the like)
     // are no news to the user; only its errors reach the terminal.
