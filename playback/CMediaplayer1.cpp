@@ -1,5 +1,7 @@
 #include "playback/CMediaplayer1.h"
 
+#include "playback/MediaError.h"
+#include "playback/MediaFile.h"
 #include "playback/PlayerControlBar.h"
 #include "playback/VideoView.h"
 #include "playback/WaveformView.h"
@@ -73,12 +75,27 @@ void CMediaplayer1::showVideo(bool video)
 
 // The pane stays as it is (black) until the overview knows whether the
 // file has video: a video file then never shows an empty waveform first.
+// The same file again, unchanged (what playing on from B does), keeps its
+// picture and its overview, as the engine keeps the media.
 void CMediaplayer1::SetMediaFile(const std::string& path)
 {
-    m_video->clear();
-    m_waveform->clear();
-    m_engine->SetMediaFile(path);
-    m_waveform->open(path);
+    const std::string stamp = mediafile::Stamp(path);
+    const bool same = !stamp.empty() && stamp == m_shownStamp;
+    m_shownStamp.clear();
+    if (!same) {
+        m_video->clear();
+        m_waveform->clear();
+    }
+    try {
+        m_engine->SetMediaFile(path);
+    } catch (const MediaError&) {
+        m_video->clear();
+        m_waveform->clear();
+        throw;
+    }
+    if (!same)
+        m_waveform->open(path);
+    m_shownStamp = stamp;
 }
 
 double CMediaplayer1::GetPosition() { return m_engine->GetPosition(); }

@@ -54,4 +54,5 @@ private:
     WaveformView* m_waveform;
     PlayerControlBar* m_bar;
     bool m_painted = false;
+    std::string m_shownStamp;  // the file the panes show; see SetMediaFile
 };

@@ -126,6 +126,26 @@ private slots:
         QVERIFY(player.videoView()->height() > 200);
     }
 
+    void sameFileAgainKeepsItsOverviewAndAChangedOneIsReadAnew()
+    {
+        const std::string file = m_dir.filePath("again.wav").toStdString();
+        WriteToneWav(file, 2.0);
+        CMediaplayer1 player(std::make_unique<FakePlayerEngine>());
+        WaveformView& view = *player.waveformView();
+        player.SetMediaFile(file);
+        QTRY_VERIFY(view.overview() && view.overview()->state() == WaveformOverview::State::Done);
+        const WaveformOverview* first = view.overview();
+        player.SetMediaFile(file);
+        QCOMPARE(view.overview(), first);
+        QCOMPARE(first->state(), WaveformOverview::State::Done);
+
+        QTest::qWait(20);  // a later modification time
+        WriteToneWav(file, 3.0);
+        player.SetMediaFile(file);
+        QTRY_VERIFY(view.overview() && view.overview()->state() == WaveformOverview::State::Done);
+        QVERIFY(std::abs(view.overview()->decodedSeconds() - 3.0) < 0.1);
+    }
+
     void engineSetUpStartsOnceThePaneIsOnScreen()
     {
         auto fake = std::make_unique<FakePlayerEngine>();
