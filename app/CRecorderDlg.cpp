@@ -109,9 +109,11 @@ void CRecorderDlg::showEvent(QShowEvent* event)
 void CRecorderDlg::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
+    // The media of the last session is loaded once the player is ready:
+    // the window answers meanwhile.
     if (m_startupMediaPending) {
         m_startupMediaPending = false;
-        QTimer::singleShot(0, this, [this] { LoadStartupMedia(); });
+        m_player.WhenEngineReady([this] { LoadStartupMedia(); });
     }
 }
 

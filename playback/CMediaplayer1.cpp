@@ -124,8 +124,14 @@ void CMediaplayer1::prepareEngineOnce()
 {
     if (!m_painted) {
         m_painted = true;
-        QTimer::singleShot(0, this, [this] { m_engine->PrepareInBackground(); });
+        QTimer::singleShot(0, this, [this] { m_engine->PrepareInBackground(nullptr); });
     }
+}
+
+void CMediaplayer1::WhenEngineReady(std::function<void()> ready)
+{
+    m_painted = true;
+    m_engine->PrepareInBackground(std::move(ready));
 }
 
 void CMediaplayer1::ShowPassage(double start, double end)

@@ -3,6 +3,7 @@
 #include "playback/IPlayerEngine.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,10 @@ public:
     void Stop();
     // Where the running watch wants playback to end; see IPlayerControls.
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom);
+
+    // Starts the engine's set-up now, if it has not begun, and calls ready
+    // on the GUI thread once it has ended.
+    void WhenEngineReady(std::function<void()> ready);
 
     // A and B as the dialog holds them, for display only.
     void ShowPassage(double start, double end);

@@ -55,8 +55,11 @@ class IMediaEngine : public IPlayerEngine, public IPlayerControls {
 public:
     // Where the video frames appear; lives as long as the engine.
     virtual VideoFrames& Video() = 0;
-    // Starts slow set-up (loading libraries) without waiting for it.
-    virtual void PrepareInBackground() = 0;
+    // Starts slow set-up (loading libraries) without waiting for it; the
+    // first operation that comes earlier waits for it instead. ready, when
+    // given, is called on the GUI thread once set-up has ended, well or not
+    // (the next operation then says why).
+    virtual void PrepareInBackground(std::function<void()> ready) = 0;
 };
 
 // The engine the program uses.

@@ -48,11 +48,40 @@ MpvHandle createObservedHandle(const MpvOptions& options)
 
 // Loading libmpv and starting mpv take longer than showing the window: both
 // happen on a thread of their own, and the first call waits for them.
-void MpvPlayerEngine::PrepareInBackground()
+void MpvPlayerEngine::PrepareInBackground(std::function<void()> ready)
 {
-    if (m_handle || m_preparing.valid())
-        return;
-    m_preparing = std::async(std::launch::async, [options = m_options] { return createObservedHandle(options); });
+    if (ready)
+        m_whenReady.push_back(std::move(ready));
+    const bool done = m_handle || (m_preparing.valid() && m_preparing.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+    if (done) {
+        postWhenReady();
+    } else if (!m_preparing.valid()) {
+        m_preparing = std::async(std::launch::async, [this, options = m_options] {
+            // Told however the set-up ends; the destructor waits for this thread.
+            struct TellWhenDone {
+                MpvPlayerEngine* engine;
+                ~TellWhenDone() { engine->postWhenReady(); }
+            } tell{this};
+            return createObservedHandle(options);
+        });
+    }
+}
+
+// From any thread.
+void MpvPlayerEngine::postWhenReady()
+{
+    QMetaObject::invokeMethod(this, [this] { runWhenReady(); }, Qt::QueuedConnection);
+}
+
+void MpvPlayerEngine::runWhenReady()
+{
+    try {
+        handle();
+    } catch (const MediaError&) {
+        // The first operation the callers make says what is wrong.
+    }
+    for (const auto& ready : std::exchange(m_whenReady, {}))
+        ready();
 }
 
 mpv_handle* MpvPlayerEngine::handle()

@@ -14,6 +14,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class MpvVideoRenderer;
 class MediaError;
@@ -66,7 +67,7 @@ public:
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) override;
 
     VideoFrames& Video() override { return *m_frames; }
-    void PrepareInBackground() override;
+    void PrepareInBackground(std::function<void()> ready) override;
 
     // The handle, created on first call or taken from PrepareInBackground.
     // Throws MediaError when mpv cannot start.
@@ -98,6 +99,8 @@ private:
 
     static std::string localMediaPath(const std::string& path);
     static void onWakeup(void* self);
+    void postWhenReady();
+    void runWhenReady();
     void postDrain();
     template <typename Done> bool waitUntil(Done done, int timeoutMs);
     void handleEvent(const mpv_event& event);
@@ -121,6 +124,7 @@ private:
     MpvOptions m_options;
     std::unique_ptr<VideoFrames> m_frames;
     std::future<MpvHandle> m_preparing;  // a handle being made off the GUI thread
+    std::vector<std::function<void()>> m_whenReady;
     MpvHandle m_handle;
     std::unique_ptr<MpvVideoRenderer> m_renderer;
     MpvEventState m_state;

@@ -83,6 +83,24 @@ private slots:
             qputenv("PULSE_SERVER", saved);
     }
 
+    void setUpInTheBackgroundTellsTheGuiThreadWhenReady()
+    {
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        int calls = 0;
+        bool onGuiThread = false;
+        engine.PrepareInBackground([&] {
+            ++calls;
+            onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        });
+        QCOMPARE(calls, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(calls, 1, 10000);
+        QVERIFY(onGuiThread);
+        engine.PrepareInBackground([&] { ++calls; });  // set up already
+        QTRY_COMPARE(calls, 2);
+        engine.SetMediaFile(m_wav3);
+        QCOMPARE(engine.GetPosition(), 0.0);
+    }
+
     void newFileTakesSeekAndPlayAtOnce()
     {
         MpvPlayerEngine engine(MpvOptions::NullOutputs());

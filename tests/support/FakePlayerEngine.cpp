@@ -3,6 +3,7 @@
 #include "app/NumberText.h"
 #include "playback/MediaError.h"
 
+#include <QTimer>
 #include <algorithm>
 
 void FakePlayerEngine::record(const std::string& call, const std::string& operation)
@@ -54,6 +55,13 @@ void FakePlayerEngine::Stop()
 void FakePlayerEngine::SetSpeed(double factor) { record("SetSpeed " + FormatShown(factor), "SetSpeed"); }
 void FakePlayerEngine::SetVolume(double percent) { record("SetVolume " + FormatShown(percent), "SetVolume"); }
 void FakePlayerEngine::SetMuted(bool muted) { record(muted ? "SetMuted 1" : "SetMuted 0", "SetMuted"); }
+void FakePlayerEngine::PrepareInBackground(std::function<void()> ready)
+{
+    ++preparations;
+    if (ready)
+        QTimer::singleShot(0, &m_context, std::move(ready));
+}
+
 void FakePlayerEngine::SetStatusListener(std::function<void(const PlayerStatus&)>) {}
 
 PlayerStatus FakePlayerEngine::Status()

@@ -3,6 +3,7 @@
 #include "playback/IPlayerEngine.h"
 #include "playback/VideoFrames.h"
 
+#include <QObject>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -27,7 +28,8 @@ public:
     // Records the end only; the fake plays nothing to cut.
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) override;
     VideoFrames& Video() override { return frames; }
-    void PrepareInBackground() override { ++preparations; }
+    // Ready at the next turn of the event loop.
+    void PrepareInBackground(std::function<void()> ready) override;
 
     // Makes the named operation ("SetMediaFile", "GetPosition", ...) throw
     // MediaError with that code from now on; code 0 lifts it again.
@@ -46,4 +48,5 @@ public:
 private:
     void record(const std::string& call, const std::string& operation);
     std::map<std::string, std::uint32_t> m_failures;
+    QObject m_context;  // no ready call outlives the fake
 };
