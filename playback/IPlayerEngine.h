@@ -11,13 +11,17 @@ class VideoFrames;
 
 // The six operations the program's commands use. Every operation runs on
 // the GUI thread and reports a failure by throwing MediaError; none of them
-// blocks for longer than a bounded wait.
+// blocks for longer than a bounded wait, but for the first one, which may
+// wait for the engine's set-up (see PrepareInBackground).
 class IPlayerEngine {
 public:
     virtual ~IPlayerEngine() = default;
 
-    // Replaces the current media at once: on return the file is loaded,
-    // paused at position 0. Throws MediaError when it cannot be loaded.
+    // Replaces the current media at once: on return the file is loaded, or
+    // still loading, paused at position 0; a SetPosition, Play or Stop that
+    // follows acts on it either way. Throws MediaError when it cannot be
+    // loaded; a failure found after the return is told by the next
+    // operation and by the status (PlayerStatus::lateLoadFailure).
     virtual void SetMediaFile(const std::string& path) = 0;
     // Seconds from the start of the media, also while paused or stopped.
     // Throws MediaError when no media is loaded.

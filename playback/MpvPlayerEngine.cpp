@@ -104,6 +104,7 @@ bool MpvPlayerEngine::HasRenderer() const { return m_renderer && m_renderer->Has
 void MpvPlayerEngine::SetStatusListener(std::function<void(const PlayerStatus&)> listener)
 {
     m_listener = std::move(listener);
+    m_told.reset();
 }
 
 // Runs on one of mpv's threads: it may only post.
@@ -113,7 +114,7 @@ void MpvPlayerEngine::postDrain()
 {
     // One queued call at a time is enough: the drain empties the whole queue.
     if (!m_drainPosted.exchange(true))
-        QMetaObject::invokeMethod(this, "drainEvents", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { drainEvents(); }, Qt::QueuedConnection);
 }
 
 void MpvPlayerEngine::drainEvents()
@@ -133,8 +134,10 @@ void MpvPlayerEngine::drainEvents()
 
 void MpvPlayerEngine::notify()
 {
-    if (m_listener)
-        m_listener(m_state.Status());
+    if (!m_listener || (m_told && *m_told == m_state.Status()))
+        return;
+    m_told = m_state.Status();
+    m_listener(*m_told);
 }
 
 void MpvPlayerEngine::handleEvent(const mpv_event& event)
@@ -146,7 +149,11 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
     if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
         m_state.SeekRefused();
     m_state.Apply(event);
-    m_frames->SetHasVideo(m_state.Status().hasVideo);
+    // The frames' lock is the renderer's while it draws: taken only for a change.
+    if (m_state.Status().hasVideo != m_videoTold) {
+        m_videoTold = m_state.Status().hasVideo;
+        m_frames->SetHasVideo(m_videoTold);
+    }
     if (m_loading && m_state.LoadState() != MpvEventState::Load::Pending)
         settleLoad();
 }

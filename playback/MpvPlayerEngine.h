@@ -75,7 +75,7 @@ public:
     bool HasRenderer() const;
 
     // Drains mpv's event queue; runs on the GUI thread.
-    Q_INVOKABLE void drainEvents();
+    void drainEvents();
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -135,6 +135,8 @@ private:
     PendingStart m_pendingStart;
     bool m_wantsPlay = false;        // Play was the last of Play, Pause and Stop
     std::function<void(const PlayerStatus&)> m_listener;
+    std::optional<PlayerStatus> m_told;  // what the listener heard last
+    bool m_videoTold = false;            // what the frames were told
     std::atomic<bool> m_drainPosted{false};
 };
 

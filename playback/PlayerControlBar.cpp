@@ -237,16 +237,19 @@ void PlayerControlBar::showStatus(const PlayerStatus& status)
 {
     const PlayerStatus last = m_status;
     m_status = status;
-    m_playPause->setIcon(style()->standardIcon(status.paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
-    m_playPause->setToolTip(status.paused ? "播放 (空格)" : "暂停 (空格)");
-    m_playPause->setAccessibleName(status.paused ? "播放" : "暂停");
+    if (status.paused != last.paused) {
+        m_playPause->setIcon(style()->standardIcon(status.paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+        m_playPause->setToolTip(status.paused ? "播放 (空格)" : "暂停 (空格)");
+        m_playPause->setAccessibleName(status.paused ? "播放" : "暂停");
+    }
     if (!m_position->isSliderDown()) {
         const QSignalBlocker block(m_position);
         m_position->setRange(0, milliseconds(status.duration));
         m_position->setValue(milliseconds(status.position));
         showTime(status.position, status.duration);
     }
-    {
+    // Only a change of mpv's: its reports lag behind a drag of the slider.
+    if (status.volume != last.volume && !m_volume->isSliderDown()) {
         const QSignalBlocker block(m_volume);
         m_volume->setValue(static_cast<int>(std::lround(status.volume)));
     }

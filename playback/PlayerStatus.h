@@ -16,4 +16,6 @@ struct PlayerStatus {
     // Why the last file could not be loaded, when that came out only after
     // SetMediaFile had returned; empty otherwise.
     std::string lateLoadFailure;
+
+    bool operator==(const PlayerStatus&) const = default;
 };

@@ -456,6 +456,13 @@ private slots:
         engine.SetMediaFile(m_mp3);
         QTRY_VERIFY(calls > 0 && std::abs(heard.duration - 8.0) < 0.1);
         QVERIFY(heard.loaded && heard.paused);
+        // Paused and unchanged: the calls of a watch's ticks are not news.
+        QTest::qWait(300);
+        const int settled = calls;
+        for (int i = 0; i < 20; ++i)
+            engine.GetPosition();
+        QTest::qWait(200);
+        QCOMPARE(calls, settled);
         engine.SetSpeed(1.5);
         engine.SetVolume(40.0);
         engine.SetMuted(true);
