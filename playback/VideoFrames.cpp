@@ -1,5 +1,7 @@
 #include "playback/VideoFrames.h"
 
+#include <utility>
+
 QImage VideoFrames::Latest() const
 {
     std::lock_guard lock(m_mutex);
@@ -55,16 +57,25 @@ void VideoFrames::requestRedraw()
 
 void VideoFrames::Draw(const std::function<bool(QImage&)>& paint)
 {
+    QImage back;
+    QSize pixels;
+    qreal ratio = 1.0;
     {
         std::lock_guard lock(m_mutex);
-        // Every frame mpv offers is rendered, shown or not: mpv's video
-        // output waits until it has been.
-        const QSize pixels = m_pixels.isEmpty() ? QSize(16, 16) : m_pixels;
-        if (m_frame.size() != pixels)
-            m_frame = QImage(pixels, QImage::Format_RGBX8888);  // bytes r, g, b, x = mpv's "rgb0"
-        m_frame.setDevicePixelRatio(m_ratio);
-        if (!paint(m_frame))
-            m_frame = QImage();
+        back = std::move(m_spare);
+        pixels = m_pixels.isEmpty() ? QSize(16, 16) : m_pixels;
+        ratio = m_ratio;
+    }
+    // Drawn outside the lock, so that the view never waits for a frame.
+    // Every frame mpv offers is rendered, shown or not: mpv's video output
+    // waits until it has been.
+    if (back.size() != pixels)
+        back = QImage(pixels, QImage::Format_RGBX8888);  // bytes r, g, b, x = mpv's "rgb0"
+    back.setDevicePixelRatio(ratio);
+    const bool drawn = paint(back);
+    {
+        std::lock_guard lock(m_mutex);
+        m_spare = std::exchange(m_frame, drawn ? std::move(back) : QImage());
     }
     emit FrameReady();
 }

@@ -19,8 +19,9 @@ public:
     void Clear();
     void SetHasVideo(bool hasVideo);
 
-    // Renderer side. Draw runs paint on the frame, sized as the view wants,
-    // under the lock that Latest takes, so a frame is never seen half drawn.
+    // Renderer side. Draw runs paint on a back frame, sized as the view
+    // wants, and then makes it the latest, so a frame is never seen half
+    // drawn.
     // paint returns false when it has nothing: the frame is dropped. While
     // there is no video (the media has none) Latest shows nothing, since
     // mpv would still hand out the last file's last frame.
@@ -37,6 +38,7 @@ private:
 
     mutable std::mutex m_mutex;
     QImage m_frame;
+    QImage m_spare;  // the frame before, drawn into next
     QSize m_pixels;
     qreal m_ratio = 1.0;
     bool m_hasVideo = false;
