@@ -134,10 +134,15 @@ void MpvPlayerEngine::drainEvents()
 
 void MpvPlayerEngine::notify()
 {
-    if (!m_listener || (m_told && *m_told == m_state.Status()))
+    PlayerStatus status = m_state.Status();
+    // Paused, the position is the one GetPosition gives, not mpv's figure,
+    // which can lie a hair short of a seek's target.
+    if (m_pinned && status.paused)
+        status.position = *m_pinned;
+    if (!m_listener || (m_told && *m_told == status))
         return;
-    m_told = m_state.Status();
-    m_listener(*m_told);
+    m_told = status;
+    m_listener(status);
 }
 
 void MpvPlayerEngine::handleEvent(const mpv_event& event)
