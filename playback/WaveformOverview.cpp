@@ -1,5 +1,6 @@
 #include "playback/WaveformOverview.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -123,7 +124,12 @@ std::int64_t WaveformOverview::Decoder::expectedSamples() const
         seconds = double(s->duration) * av_q2d(s->time_base);
     else if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
         seconds = double(format->duration) / AV_TIME_BASE;
-    return static_cast<std::int64_t>(seconds * rate);
+    // A damaged header can claim any length; the store adapts to the real
+    // one anyway, and the conversion must stay in range.
+    constexpr double kLongest = 1e7;  // seconds, about four months
+    if (!(seconds > 0.0))
+        return 0;
+    return static_cast<std::int64_t>(std::min(seconds, kLongest) * rate);
 }
 
 const float* WaveformOverview::Decoder::toMono(int& count)
