@@ -122,15 +122,15 @@ void CMediaplayer1::paintEvent(QPaintEvent* event)
 // first paint of any of them counts.
 void CMediaplayer1::prepareEngineOnce()
 {
-    if (!m_painted) {
-        m_painted = true;
+    if (!m_setUpStarted) {
+        m_setUpStarted = true;
         QTimer::singleShot(0, this, [this] { m_engine->PrepareInBackground(nullptr); });
     }
 }
 
 void CMediaplayer1::WhenEngineReady(std::function<void()> ready)
 {
-    m_painted = true;
+    m_setUpStarted = true;
     m_engine->PrepareInBackground(std::move(ready));
 }
 

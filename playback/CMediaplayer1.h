@@ -58,6 +58,6 @@ private:
     VideoView* m_video;
     WaveformView* m_waveform;
     PlayerControlBar* m_bar;
-    bool m_painted = false;
+    bool m_setUpStarted = false;  // the engine has been asked to prepare
     std::string m_shownStamp;  // the file the panes show; see SetMediaFile
 };

@@ -110,6 +110,7 @@ private:
     MediaError loadFailure(const std::string& path) const;
     void settleLoad();
     void giveUpLateLoad();
+    void endLoadFailed(const Loading& loading, const std::string& why);
     // Into [0, duration]; asking mpv for a duration not yet reported can
     // wait for mpv's core, which right after a load is decoding.
     double clampToMedia(double seconds, bool mayAskMpv);

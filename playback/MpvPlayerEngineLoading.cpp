@@ -86,10 +86,7 @@ void MpvPlayerEngine::settleLoad()
     const Loading loading = *std::exchange(m_loading, std::nullopt);
     const PendingStart start = std::exchange(m_pendingStart, {});
     if (m_state.LoadState() == MpvEventState::Load::Failed) {
-        const std::string why = loadFailure(loading.path).what();
-        m_state.Unload(why);
-        if (loading.returned)
-            m_state.Status().lateLoadFailure = why;
+        endLoadFailed(loading, loadFailure(loading.path).what());
         return;
     }
     m_loadedStamp = loading.stamp;
@@ -117,7 +114,12 @@ void MpvPlayerEngine::giveUpLateLoad()
     const Loading loading = *std::exchange(m_loading, std::nullopt);
     m_pendingStart = {};
     unloadQuietly();
-    const std::string why = "loading " + loading.path + ": the player did not answer in time";
+    endLoadFailed(loading, "loading " + loading.path + ": the player did not answer in time");
+}
+
+// No media is left; once SetMediaFile has returned, only the status can tell.
+void MpvPlayerEngine::endLoadFailed(const Loading& loading, const std::string& why)
+{
     m_state.Unload(why);
     if (loading.returned)
         m_state.Status().lateLoadFailure = why;
@@ -126,5 +128,5 @@ void MpvPlayerEngine::giveUpLateLoad()
 void MpvPlayerEngine::unloadQuietly()
 {
     const char* stop[] = {mpvprop::kCmdStop, nullptr};
-    Mpv().command(m_handle.get(), stop);  // only called on the way to throwing a better error
+    Mpv().command(m_handle.get(), stop);  // the failure that leads here is the one to tell
 }

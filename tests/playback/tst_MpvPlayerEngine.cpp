@@ -26,6 +26,18 @@ class TstMpvPlayerEngine : public QObject {
         return engine.GetPosition();
     }
 
+    // Whether GetPosition fails now, keeping what it says.
+    static bool positionFails(MpvPlayerEngine& engine, QString& why)
+    {
+        try {
+            engine.GetPosition();
+            return false;
+        } catch (const MediaError& e) {
+            why = e.what();
+            return true;
+        }
+    }
+
     static void waitForEof(MpvPlayerEngine& engine, int timeoutMs)
     {
         QElapsedTimer timer;
@@ -292,15 +304,7 @@ private slots:
         engine.SetMediaFile(at("text.mp3"));
         engine.Play();
         QString message;
-        QTRY_VERIFY_WITH_TIMEOUT(([&] {
-            try {
-                engine.GetPosition();
-                return false;
-            } catch (const MediaError& e) {
-                message = e.what();
-                return true;
-            }
-        })(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(positionFails(engine, message), 5000);
         QVERIFY2(message.contains("cannot play") && message.contains("text.mp3"), qPrintable(message));
         QVERIFY_THROWS_EXCEPTION(MediaError, engine.Play());
         engine.SetMediaFile(m_wav3);
@@ -418,15 +422,7 @@ private slots:
             QCOMPARE(Mpv().command(engine.handle(), stop), 0);
         }
         QString told;
-        QTRY_VERIFY_WITH_TIMEOUT(([&] {
-            try {
-                engine.GetPosition();
-                return false;
-            } catch (const MediaError& e) {
-                told = e.what();
-                return true;
-            }
-        }()), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(positionFails(engine, told), 5000);
         QVERIFY2(told.contains(why), qPrintable(told));
         QVERIFY(!engine.Status().loaded);
         QVERIFY_THROWS_EXCEPTION(MediaError, engine.Play());
