@@ -63,6 +63,12 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
     // None of mpv's bundled scripts serve an embedded player; each would
     // take a thread and memory of its own.
     setOption(h, "load-scripts", "no");
+    // Nor do its built-in statistics page, console and profile switcher:
+    // each runs a script interpreter of its own (some 4 MiB together),
+    // and their keys are off anyway.
+    setOption(h, "load-stats-overlay", "no");
+    setOption(h, "load-osd-console", "no");
+    setOption(h, "load-auto-profiles", "no");
     setOption(h, "idle", "yes");
     setOption(h, "keep-open", "yes");
     setOption(h, "hr-seek", "yes");
