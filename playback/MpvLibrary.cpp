@@ -35,6 +35,8 @@ Loaded load()
     BIND(set_property_async);
     BIND(free_node_contents);
     BIND(observe_property);
+    BIND(hook_add);
+    BIND(hook_continue);
     BIND(wait_event);
     BIND(request_log_messages);
     BIND(set_wakeup_callback);

@@ -21,6 +21,8 @@ struct MpvApi {
     decltype(&mpv_set_property_async) set_property_async;
     decltype(&mpv_free_node_contents) free_node_contents;
     decltype(&mpv_observe_property) observe_property;
+    decltype(&mpv_hook_add) hook_add;
+    decltype(&mpv_hook_continue) hook_continue;
     decltype(&mpv_wait_event) wait_event;
     decltype(&mpv_request_log_messages) request_log_messages;
     decltype(&mpv_set_wakeup_callback) set_wakeup_callback;

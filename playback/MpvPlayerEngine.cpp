@@ -1,5 +1,6 @@
 #include "playback/MpvPlayerEngine.h"
 
+#include "playback/MpvDecoderThreads.h"
 #include "playback/MpvError.h"
 #include "playback/MpvProperties.h"
 #include "playback/MpvVideoRenderer.h"
@@ -42,6 +43,7 @@ MpvHandle createObservedHandle(const MpvOptions& options)
 {
     MpvHandle created = CreateMpvHandle(options);
     MpvEventState::ObserveAll(created.get());
+    decoderthreads::AskBeforeDecoders(created.get());
     return created;
 }
 }  // namespace
@@ -151,6 +153,8 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
         PrintMpvLogMessage(*static_cast<const mpv_event_log_message*>(event.data));
         return;
     }
+    if (decoderthreads::Choose(m_handle.get(), event))
+        return;
     if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
         m_state.SeekRefused();
     m_state.Apply(event);

@@ -1,0 +1,126 @@
+// How many threads decode a video: from mpv's track list, and set by the
+// hook before real libmpv makes the decoders.
+#include "playback/MpvDecoderThreads.h"
+#include "playback/MpvHandle.h"
+#include "playback/MpvProperties.h"
+
+#include <QtTest>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace {
+// Builds track-list nodes as mpv hands them out; the storage lives as long as the builder.
+class TrackList {
+public:
+    void add(const std::string& type, long long w, long long h, bool albumArt)
+    {
+        Track& t = m_tracks.emplace_back();
+        t.type = type;
+        t.values = {MpvStringNode(t.type.c_str()), number(w), number(h), flag(albumArt)};
+        t.list = {4, t.values.data(), const_cast<char**>(kKeys)};
+    }
+    mpv_node node()
+    {
+        m_nodes.clear();
+        for (Track& t : m_tracks) {
+            mpv_node n{};
+            n.format = MPV_FORMAT_NODE_MAP;
+            n.u.list = &t.list;
+            m_nodes.push_back(n);
+        }
+        m_array = {static_cast<int>(m_nodes.size()), m_nodes.data(), nullptr};
+        mpv_node array{};
+        array.format = MPV_FORMAT_NODE_ARRAY;
+        array.u.list = &m_array;
+        return array;
+    }
+
+private:
+    static constexpr const char* kKeys[] = {"type", "demux-w", "demux-h", "albumart"};
+    struct Track {
+        std::string type;
+        std::vector<mpv_node> values;
+        mpv_node_list list{};
+    };
+    static mpv_node number(long long v)
+    {
+        mpv_node n{};
+        n.format = MPV_FORMAT_INT64;
+        n.u.int64 = v;
+        return n;
+    }
+    static mpv_node flag(bool on)
+    {
+        mpv_node n{};
+        n.format = MPV_FORMAT_FLAG;
+        n.u.flag = on;
+        return n;
+    }
+    std::deque<Track> m_tracks;  // stable addresses for the lists
+    std::vector<mpv_node> m_nodes;
+    mpv_node_list m_array{};
+};
+
+// The thread count after path has loaded; -1 when mpv did not ask.
+long long threadsAfterLoading(mpv_handle* h, const std::string& path)
+{
+    const char* load[] = {mpvprop::kCmdLoadFile, path.c_str(), nullptr};
+    if (Mpv().command(h, load) < 0)
+        return -1;
+    bool asked = false;
+    for (int i = 0; i < 500; ++i) {
+        const mpv_event* e = Mpv().wait_event(h, 0.02);
+        asked = decoderthreads::Choose(h, *e) || asked;
+        if (e->event_id == MPV_EVENT_FILE_LOADED)
+            break;
+    }
+    long long threads = -1;
+    Mpv().get_property(h, mpvprop::kDecoderThreads, MPV_FORMAT_INT64, &threads);
+    return asked ? threads : -1;
+}
+}  // namespace
+
+class TstMpvDecoderThreads : public QObject {
+    Q_OBJECT
+
+private slots:
+    void oneThreadUpTo720pAndMpvsChoiceAbove_data()
+    {
+        QTest::addColumn<QString>("tracks");  // type:w:h[:art] separated by spaces
+        QTest::addColumn<int>("threads");
+        QTest::newRow("no tracks") << "" << 1;
+        QTest::newRow("sound only") << "audio:0:0" << 1;
+        QTest::newRow("720p") << "video:1280:720 audio:0:0" << 1;
+        QTest::newRow("1080p") << "video:1920:1080" << 0;
+        QTest::newRow("720p and large cover art") << "video:1280:720 video:3000:3000:art" << 1;
+        QTest::newRow("a small and a large video") << "video:640:360 video:3840:2160" << 0;
+        QTest::newRow("size not known") << "video:0:0" << 0;
+        QTest::newRow("absurd size") << "video:9223372036854775807:9223372036854775807" << 0;
+    }
+
+    void oneThreadUpTo720pAndMpvsChoiceAbove()
+    {
+        QFETCH(QString, tracks);
+        QFETCH(int, threads);
+        TrackList list;
+        for (const QString& t : tracks.split(' ', Qt::SkipEmptyParts)) {
+            const QStringList f = t.split(':');
+            list.add(f[0].toStdString(), f[1].toLongLong(), f[2].toLongLong(), f.size() > 3);
+        }
+        QCOMPARE(decoderthreads::ThreadsFor(decoderthreads::LargestPicture(list.node())), threads);
+    }
+
+    void theHookSetsTheThreadsBeforeTheDecodersAreMade()
+    {
+        MpvHandle handle = CreateMpvHandle(MpvOptions::NullOutputs());
+        mpv_handle* h = handle.get();
+        decoderthreads::AskBeforeDecoders(h);
+        Mpv().set_property_string(h, mpvprop::kDecoderThreads, "5");
+        QCOMPARE(threadsAfterLoading(h, QUILLORA_FIXTURES_DIR "/testsrc.mpg"), 1LL);
+        QCOMPARE(threadsAfterLoading(h, QUILLORA_FIXTURES_DIR "/black-1080p.mp4"), 0LL);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstMpvDecoderThreads)
+#include "tst_MpvDecoderThreads.moc"
