@@ -1,7 +1,5 @@
 #include "app/CRecorderApp.h"
 
-#include "app/ApplicationIcon.h"
-
 #include "app/CRecorderDlg.h"
 #include "app/QtUserPrompts.h"
 
@@ -11,9 +9,8 @@ CRecorderApp theApp;
 
 void CRecorderApp::InitInstance(QApplication& application)
 {
-    application.setWindowIcon(ApplicationIcon());
     // Lets Wayland compositors find the menu entry, and with it the icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("quillora"));
+    application.setDesktopFileName(QStringLiteral("quillora"));
     QtUserPrompts prompts;
     CRecorderDlg dialog(DialogServices::ForProgram(prompts));
     dialog.exec();  // the modal result is not used

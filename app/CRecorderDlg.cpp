@@ -9,9 +9,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 constexpr int kEditStartId = 1002;
@@ -23,7 +25,6 @@ constexpr int kAboutButtonId = 1036;
 CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
     : QDialog(parent),
       m_recorder(services.makeRecorderBackend()),
-      m_hIcon(ApplicationIcon()),
       m_player(services.makePlayerEngine()),
       m_services(services),
       m_appTitle(ApplicationTitle(services.executablePath))
@@ -84,7 +85,7 @@ bool CRecorderDlg::OnInitDialog()
     DoDataExchange(false);
     // X11 and Wayland window managers own the window menu, so there is no
     // system menu to append the About item to; the About button serves.
-    setWindowIcon(m_hIcon);
+    // The icon is set once the window is painted (paintEvent).
     if (!LoadSettings()) {
         m_segStart = 0.0;
         m_segEnd = 0.0;
@@ -109,6 +110,16 @@ void CRecorderDlg::showEvent(QShowEvent* event)
 void CRecorderDlg::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
+    // Reading the icon's images takes longer than showing the rest of the
+    // window: the window comes first.
+    if (!m_iconAsked) {
+        m_iconAsked = true;
+        QTimer::singleShot(0, this, [this] {
+            m_hIcon = ApplicationIcon();
+            setWindowIcon(m_hIcon);
+            QGuiApplication::setWindowIcon(m_hIcon);  // for the boxes and windows to come
+        });
+    }
     // The media of the last session is loaded once the player is ready:
     // the window answers meanwhile.
     if (m_startupMediaPending) {

@@ -171,6 +171,7 @@ private:
     // The restored media file is handed to the player once the window has
     // been painted, so that the window shows without waiting for the load.
     bool m_startupMediaPending = false;
+    bool m_iconAsked = false;
     void LoadStartupMedia();
     std::array<bool, 3> m_tickFailureShown{};
 };

@@ -44,12 +44,9 @@ PlayerControlBar::PlayerControlBar(IMediaEngine& engine, QWidget* parent) : QWid
 {
     setObjectName("PlayerControlBar");
     m_playPause = makeButton(this, "播放", "播放 (空格)");
-    m_playPause->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     m_stop = makeButton(this, "停止", "停止");
-    m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
     m_mute = makeButton(this, "静音", "静音 (M)");
     m_mute->setCheckable(true);
-    m_mute->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
     m_position = new SeekSlider(this);
     m_position->setRange(0, 0);  // milliseconds
     m_position->setSingleStep(1000);
@@ -225,8 +222,31 @@ void PlayerControlBar::showMuted(bool muted)
     m_mutedShown = muted;
     const QSignalBlocker block(m_mute);
     m_mute->setChecked(muted);
-    m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+    showIcons();
     m_mute->setToolTip(muted ? "取消静音 (M)" : "静音 (M)");
+}
+
+// The tool buttons' size does not depend on their icons, so the layout
+// stays as it is when they come.
+void PlayerControlBar::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!m_iconsAsked) {
+        m_iconsAsked = true;
+        QTimer::singleShot(0, this, [this] {
+            m_iconsShown = true;
+            showIcons();
+        });
+    }
+}
+
+void PlayerControlBar::showIcons()
+{
+    if (!m_iconsShown)
+        return;
+    m_playPause->setIcon(style()->standardIcon(m_status.paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+    m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    m_mute->setIcon(style()->standardIcon(m_mutedShown ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
 }
 
 void PlayerControlBar::showPassage(double start, double end) { m_position->setPassage(milliseconds(start), milliseconds(end)); }
@@ -238,7 +258,7 @@ void PlayerControlBar::showStatus(const PlayerStatus& status)
     const PlayerStatus last = m_status;
     m_status = status;
     if (status.paused != last.paused) {
-        m_playPause->setIcon(style()->standardIcon(status.paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+        showIcons();
         m_playPause->setToolTip(status.paused ? "播放 (空格)" : "暂停 (空格)");
         m_playPause->setAccessibleName(status.paused ? "播放" : "暂停");
     }

@@ -53,6 +53,9 @@ public:
     QToolButton* fasterButton() const { return m_faster; }
     QLabel* timeLabel() const { return m_time; }
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 signals:
     // An engine operation the bar started failed.
     void failed(const QString& what);
@@ -67,11 +70,16 @@ private:
     void showTime(double position, double duration);
     void showSpeed(double speed);
     void showMuted(bool muted);
+    void showIcons();
 
     IMediaEngine& m_engine;
     PlayerStatus m_status;
     double m_speedShown = 1.0;
     bool m_mutedShown = false;
+    // The buttons' icons come once the bar is first painted: the icon
+    // theme's first look-up takes about as long as the rest of the window.
+    bool m_iconsAsked = false;
+    bool m_iconsShown = false;
     QToolButton* m_playPause;
     QToolButton* m_stop;
     QToolButton* m_mute;

@@ -73,7 +73,8 @@ private slots:
     void bothWindowsShowThePennant()
     {
         DialogHarness h;
-        QVERIFY(!h.dialog->windowIcon().isNull());
+        h.dialog->show();  // the icon comes once the window is painted
+        QTRY_VERIFY(!h.dialog->windowIcon().isNull());
         QVERIFY(h.dialog->windowIcon().availableSizes().contains(QSize(256, 256)));
         CAboutDlg about(h.dialog.get());
         const QLabel* iconControl = qobject_cast<const QLabel*>(about.controls().inOrder.front());

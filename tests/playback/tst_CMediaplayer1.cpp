@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -161,6 +162,27 @@ private slots:
         player.repaint();
         QTest::qWait(20);
         QCOMPARE(engine.preparations, 1);
+    }
+
+    void barIconsComeOnceItIsPaintedAndFollowPlayAndPause()
+    {
+        CMediaplayer1 player(std::make_unique<FakePlayerEngine>());
+        PlayerControlBar& bar = *player.controlBar();
+        auto image = [&](QStyle::StandardPixmap which) { return bar.style()->standardIcon(which).pixmap(16).toImage(); };
+        auto shown = [](QToolButton* button) { return button->icon().pixmap(16).toImage(); };
+        QVERIFY(bar.playPauseButton()->icon().isNull());
+        player.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&player));
+        QTRY_VERIFY(!bar.playPauseButton()->icon().isNull());
+        QCOMPARE(shown(bar.playPauseButton()), image(QStyle::SP_MediaPlay));
+        QCOMPARE(shown(bar.stopButton()), image(QStyle::SP_MediaStop));
+        QCOMPARE(shown(bar.muteButton()), image(QStyle::SP_MediaVolume));
+        PlayerStatus playing;
+        playing.paused = false;
+        playing.muted = true;
+        bar.showStatus(playing);
+        QCOMPARE(shown(bar.playPauseButton()), image(QStyle::SP_MediaPause));
+        QCOMPARE(shown(bar.muteButton()), image(QStyle::SP_MediaVolumeMuted));
     }
 
     void buttonsDriveTheEngine()
