@@ -1,7 +1,8 @@
 // How many threads decode a video: from mpv's track list, and set by the
-// hook before real libmpv makes the decoders.
+// engine before real libmpv makes the decoders.
 #include "playback/MpvDecoderThreads.h"
 #include "playback/MpvHandle.h"
+#include "playback/MpvPlayerEngine.h"
 #include "playback/MpvProperties.h"
 
 #include <QtTest>
@@ -62,22 +63,11 @@ private:
     mpv_node_list m_array{};
 };
 
-// The thread count after path has loaded; -1 when mpv did not ask.
-long long threadsAfterLoading(mpv_handle* h, const std::string& path)
+long long decoderThreads(MpvPlayerEngine& engine)
 {
-    const char* load[] = {mpvprop::kCmdLoadFile, path.c_str(), nullptr};
-    if (Mpv().command(h, load) < 0)
-        return -1;
-    bool asked = false;
-    for (int i = 0; i < 500; ++i) {
-        const mpv_event* e = Mpv().wait_event(h, 0.02);
-        asked = decoderthreads::Choose(h, *e) || asked;
-        if (e->event_id == MPV_EVENT_FILE_LOADED)
-            break;
-    }
     long long threads = -1;
-    Mpv().get_property(h, mpvprop::kDecoderThreads, MPV_FORMAT_INT64, &threads);
-    return asked ? threads : -1;
+    Mpv().get_property(engine.handle(), mpvprop::kDecoderThreads, MPV_FORMAT_INT64, &threads);
+    return threads;
 }
 }  // namespace
 
@@ -111,14 +101,14 @@ private slots:
         QCOMPARE(decoderthreads::ThreadsFor(decoderthreads::LargestPicture(list.node())), threads);
     }
 
-    void theHookSetsTheThreadsBeforeTheDecodersAreMade()
+    void theEngineSetsTheThreadsForEachFileItLoads()
     {
-        MpvHandle handle = CreateMpvHandle(MpvOptions::NullOutputs());
-        mpv_handle* h = handle.get();
-        decoderthreads::AskBeforeDecoders(h);
-        Mpv().set_property_string(h, mpvprop::kDecoderThreads, "5");
-        QCOMPARE(threadsAfterLoading(h, QUILLORA_FIXTURES_DIR "/testsrc.mpg"), 1LL);
-        QCOMPARE(threadsAfterLoading(h, QUILLORA_FIXTURES_DIR "/black-1080p.mp4"), 0LL);
+        MpvPlayerEngine engine(MpvOptions::NullOutputs());
+        Mpv().set_property_string(engine.handle(), mpvprop::kDecoderThreads, "5");
+        engine.SetMediaFile(QUILLORA_FIXTURES_DIR "/testsrc.mpg");  // 160 x 120
+        QCOMPARE(decoderThreads(engine), 1LL);
+        engine.SetMediaFile(QUILLORA_FIXTURES_DIR "/black-1080p.mp4");
+        QCOMPARE(decoderThreads(engine), 0LL);
     }
 };
 
