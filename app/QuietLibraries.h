@@ -5,4 +5,6 @@
 // its configuration, ALSA without a card. Those lines are no problem of the
 // user's while another output plays, so they are turned off; a user who set
 // PIPEWIRE_DEBUG keeps that choice. Call before the first player starts.
+// ALSA's messages are turned off once libmpv, which brings ALSA in, is
+// loaded (playback/MpvLibrary.cpp).
 void QuietSoundLibraries();

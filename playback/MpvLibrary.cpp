@@ -3,10 +3,31 @@
 #include "playback/MediaError.h"
 #include "playback/SharedLibrary.h"
 
+#include <cstdarg>  // before the ALSA header, which uses va_list
+#include <alsa/error.h>
 #include <string>
 
 namespace {
 constexpr char kLibraryName[] = "libmpv.so.2";
+
+void dropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+// mpv probes ALSA on its way to a working audio output, and ALSA prints
+// every device it does not find straight to the terminal: no problem of
+// the user's while another output plays. libmpv brings libasound in, so
+// its message handler is set here, before mpv's audio output starts; the
+// program itself does not link ALSA.
+void quietAlsa()
+{
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD);
+    if (!alsa)
+        return;
+    std::string unused;
+    decltype(&snd_lib_error_set_handler) setHandler = nullptr;
+    if (BindSymbol(alsa, "snd_lib_error_set_handler", setHandler, unused))
+        setHandler(dropAlsaMessage);
+    dlclose(alsa);  // only drops the reference NOLOAD took; libmpv keeps it loaded
+}
 
 struct Loaded {
     MpvApi api{};
@@ -20,6 +41,7 @@ Loaded load()
     void* library = OpenSharedLibrary(kLibraryName, e);
     if (!library)
         return result;
+    quietAlsa();
     MpvApi& a = result.api;
 #define BIND(name) BindSymbol(library, "mpv_" #name, a.name, e)
     BIND(create);

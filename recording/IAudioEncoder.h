@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 // Turns the recorder's PCM into the bytes of its output file.
 class IAudioEncoder {
@@ -11,6 +12,8 @@ public:
     virtual ~IAudioEncoder() = default;
 
     virtual bool open(const CaptureFormat& format) = 0;
+    // Why the last open() failed, in words; empty after one that worked.
+    virtual std::string openError() const = 0;
     // Encodes interleaved frames; the returned bytes are valid until the next
     // call. An empty span can also mean the encoder is still filling a frame;
     // error() tells the two apart.

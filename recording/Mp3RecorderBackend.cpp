@@ -91,7 +91,8 @@ bool Mp3RecorderBackend::startTake(const std::string& path)
     if (!m_source->open(format)) return refuseStart("No sound input could be opened: " + m_source->lastError());
     if (!m_encoder->open(format)) {
         m_source->close();
-        return refuseStart("The MP3 encoder could not be started");
+        const std::string why = m_encoder->openError();
+        return refuseStart("The MP3 encoder could not be started" + (why.empty() ? "" : ": " + why));
     }
     const auto earlier = m_recordedFrames.find(path);
     const bool append = earlier != m_recordedFrames.end() && !m_replace.contains(path);

@@ -1,9 +1,6 @@
 #include "recording/PulseCaptureSource.h"
 
-#include <pulse/context.h>
-#include <pulse/error.h>
-#include <pulse/stream.h>
-#include <pulse/thread-mainloop.h>
+#include "recording/PulseLibrary.h"
 
 #include <algorithm>
 
@@ -17,17 +14,21 @@ constexpr std::size_t kQueueSeconds = 10;
 // every call made from outside the loop's thread.
 class LoopLock {
 public:
-    explicit LoopLock(pa_threaded_mainloop* loop) : m_loop(loop) { pa_threaded_mainloop_lock(m_loop); }
-    ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
+    LoopLock(const PulseApi& pa, pa_threaded_mainloop* loop) : m_pa(pa), m_loop(loop) { m_pa.threaded_mainloop_lock(m_loop); }
+    ~LoopLock() { m_pa.threaded_mainloop_unlock(m_loop); }
     LoopLock(const LoopLock&) = delete;
     LoopLock& operator=(const LoopLock&) = delete;
 
 private:
+    const PulseApi& m_pa;
     pa_threaded_mainloop* m_loop;
 };
 }
 
-PulseCaptureSource::PulseCaptureSource(std::chrono::milliseconds openTimeout) : m_openTimeout(openTimeout) {}
+PulseCaptureSource::PulseCaptureSource(std::chrono::milliseconds openTimeout, const PulseLibrary* library)
+    : m_openTimeout(openTimeout), m_library(library)
+{
+}
 
 PulseCaptureSource::~PulseCaptureSource() { close(); }
 
@@ -38,8 +39,14 @@ bool PulseCaptureSource::open(CaptureFormat& format)
         std::lock_guard lock(m_mutex);
         m_error.clear();
     }
-    m_loop = pa_threaded_mainloop_new();
-    if (!m_loop || pa_threaded_mainloop_start(m_loop) < 0) {
+    const PulseLibrary& library = m_library ? *m_library : Pulse();
+    if (!library.error.empty()) {
+        fail("the sound library could not be loaded (" + library.error + ")");
+        return false;
+    }
+    m_pa = &library.api;
+    m_loop = m_pa->threaded_mainloop_new();
+    if (!m_loop || m_pa->threaded_mainloop_start(m_loop) < 0) {
         fail("the sound system could not be started");
         close();
         return false;
@@ -56,15 +63,15 @@ bool PulseCaptureSource::open(CaptureFormat& format)
 
 bool PulseCaptureSource::connectContext()
 {
-    LoopLock lock(m_loop);
-    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Quillora");
+    LoopLock lock(*m_pa, m_loop);
+    m_context = m_pa->context_new(m_pa->threaded_mainloop_get_api(m_loop), "Quillora");
     if (!m_context) {
         fail("the sound system could not be started");
         return false;
     }
-    pa_context_set_state_callback(m_context, &PulseCaptureSource::onContextState, this);
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
-        fail(pa_strerror(pa_context_errno(m_context)));
+    m_pa->context_set_state_callback(m_context, &PulseCaptureSource::onContextState, this);
+    if (m_pa->context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
+        fail(m_pa->strerror(m_pa->context_errno(m_context)));
         return false;
     }
     return true;
@@ -84,18 +91,18 @@ bool PulseCaptureSource::connectStream(const CaptureFormat& format)
     attr.tlength = static_cast<uint32_t>(-1);
     attr.prebuf = static_cast<uint32_t>(-1);
     attr.minreq = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(50 * 1000, &sampleFormat));
+    attr.fragsize = static_cast<uint32_t>(m_pa->usec_to_bytes(50 * 1000, &sampleFormat));
 
-    LoopLock lock(m_loop);
-    m_stream = pa_stream_new(m_context, "Voice recording", &sampleFormat, nullptr);
+    LoopLock lock(*m_pa, m_loop);
+    m_stream = m_pa->stream_new(m_context, "Voice recording", &sampleFormat, nullptr);
     if (!m_stream) {
-        fail(pa_strerror(pa_context_errno(m_context)));
+        fail(m_pa->strerror(m_pa->context_errno(m_context)));
         return false;
     }
-    pa_stream_set_state_callback(m_stream, &PulseCaptureSource::onStreamState, this);
-    pa_stream_set_read_callback(m_stream, &PulseCaptureSource::onReadable, this);
-    if (pa_stream_connect_record(m_stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
-        fail(pa_strerror(pa_context_errno(m_context)));
+    m_pa->stream_set_state_callback(m_stream, &PulseCaptureSource::onStreamState, this);
+    m_pa->stream_set_read_callback(m_stream, &PulseCaptureSource::onReadable, this);
+    if (m_pa->stream_connect_record(m_stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
+        fail(m_pa->strerror(m_pa->context_errno(m_context)));
         return false;
     }
     return true;
@@ -130,23 +137,23 @@ void PulseCaptureSource::close()
 {
     if (m_loop) {
         {
-            LoopLock lock(m_loop);
+            LoopLock lock(*m_pa, m_loop);
             // Nothing here waits for the server: disconnecting only queues
             // a message and closes the socket.
             if (m_stream) {
-                pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-                pa_stream_set_read_callback(m_stream, nullptr, nullptr);
-                pa_stream_disconnect(m_stream);
-                pa_stream_unref(m_stream);
+                m_pa->stream_set_state_callback(m_stream, nullptr, nullptr);
+                m_pa->stream_set_read_callback(m_stream, nullptr, nullptr);
+                m_pa->stream_disconnect(m_stream);
+                m_pa->stream_unref(m_stream);
             }
             if (m_context) {
-                pa_context_set_state_callback(m_context, nullptr, nullptr);
-                pa_context_disconnect(m_context);
-                pa_context_unref(m_context);
+                m_pa->context_set_state_callback(m_context, nullptr, nullptr);
+                m_pa->context_disconnect(m_context);
+                m_pa->context_unref(m_context);
             }
         }
-        pa_threaded_mainloop_stop(m_loop);
-        pa_threaded_mainloop_free(m_loop);
+        m_pa->threaded_mainloop_stop(m_loop);
+        m_pa->threaded_mainloop_free(m_loop);
     }
     m_stream = nullptr;
     m_context = nullptr;
@@ -173,7 +180,8 @@ void PulseCaptureSource::fail(const std::string& reason)
 void PulseCaptureSource::onContextState(pa_context* context, void* self)
 {
     auto* source = static_cast<PulseCaptureSource*>(self);
-    switch (pa_context_get_state(context)) {
+    const PulseApi& pa = *source->m_pa;
+    switch (pa.context_get_state(context)) {
     case PA_CONTEXT_READY: {
         std::lock_guard lock(source->m_mutex);
         source->m_contextReady = true;
@@ -182,7 +190,7 @@ void PulseCaptureSource::onContextState(pa_context* context, void* self)
     }
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
-        source->fail(pa_strerror(pa_context_errno(context)));
+        source->fail(pa.strerror(pa.context_errno(context)));
         break;
     default:
         break;
@@ -192,7 +200,8 @@ void PulseCaptureSource::onContextState(pa_context* context, void* self)
 void PulseCaptureSource::onStreamState(pa_stream* stream, void* self)
 {
     auto* source = static_cast<PulseCaptureSource*>(self);
-    switch (pa_stream_get_state(stream)) {
+    const PulseApi& pa = *source->m_pa;
+    switch (pa.stream_get_state(stream)) {
     case PA_STREAM_READY: {
         std::lock_guard lock(source->m_mutex);
         source->m_streamReady = true;
@@ -201,7 +210,7 @@ void PulseCaptureSource::onStreamState(pa_stream* stream, void* self)
     }
     case PA_STREAM_FAILED:
     case PA_STREAM_TERMINATED:
-        source->fail(pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
+        source->fail(pa.strerror(pa.context_errno(pa.stream_get_context(stream))));
         break;
     default:
         break;
@@ -211,12 +220,13 @@ void PulseCaptureSource::onStreamState(pa_stream* stream, void* self)
 void PulseCaptureSource::onReadable(pa_stream* stream, std::size_t, void* self)
 {
     auto* source = static_cast<PulseCaptureSource*>(self);
-    const pa_sample_spec* format = pa_stream_get_sample_spec(stream);
+    const PulseApi& pa = *source->m_pa;
+    const pa_sample_spec* format = pa.stream_get_sample_spec(stream);
     const std::size_t limit = kQueueSeconds * format->rate * format->channels;
-    while (pa_stream_readable_size(stream) > 0) {
+    while (pa.stream_readable_size(stream) > 0) {
         const void* data = nullptr;
         std::size_t bytes = 0;
-        if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
+        if (pa.stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
         // A hole (no data) is dropped like audio.
         if (data) {
             const auto* samples = static_cast<const std::int16_t*>(data);
@@ -224,7 +234,7 @@ void PulseCaptureSource::onReadable(pa_stream* stream, std::size_t, void* self)
             std::lock_guard lock(source->m_mutex);
             if (source->m_queue.size() + count <= limit) source->m_queue.insert(source->m_queue.end(), samples, samples + count);
         }
-        pa_stream_drop(stream);
+        pa.stream_drop(stream);
     }
     std::lock_guard lock(source->m_mutex);
     source->m_changed.notify_all();

@@ -12,16 +12,21 @@
 struct pa_context;
 struct pa_stream;
 struct pa_threaded_mainloop;
+struct PulseApi;
+struct PulseLibrary;
 
 // Captures the sound server's default input through libpulse's
 // asynchronous API on its own threaded main loop. The loop's callbacks
 // queue the audio; read() takes it from the queue with a short wait, so no
 // call ever waits on a server that hangs, dies or is slow. The stream
-// follows the server's default source.
+// follows the server's default source. libpulse is loaded at the first
+// open(); without it open() fails and lastError() says why.
 class PulseCaptureSource : public ICaptureSource {
 public:
     // open() gives up on a server that does not answer within openTimeout.
-    explicit PulseCaptureSource(std::chrono::milliseconds openTimeout = std::chrono::seconds(3));
+    // Without a library, the process's libpulse (Pulse()).
+    explicit PulseCaptureSource(std::chrono::milliseconds openTimeout = std::chrono::seconds(3),
+                                const PulseLibrary* library = nullptr);
     ~PulseCaptureSource() override;
 
     PulseCaptureSource(const PulseCaptureSource&) = delete;
@@ -44,6 +49,8 @@ private:
     void fail(const std::string& reason);
 
     std::chrono::milliseconds m_openTimeout;
+    const PulseLibrary* m_library;
+    const PulseApi* m_pa = nullptr;  // set while open
     pa_threaded_mainloop* m_loop = nullptr;
     pa_context* m_context = nullptr;
     pa_stream* m_stream = nullptr;

@@ -20,7 +20,7 @@ for lib in libc6 libqt6widgets6; do
   grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 grep -q 'qt6-qpa-plugins' <<<"$depends" || fail "Depends lacks the X11 platform plugin: $depends"
-for lib in libmpv2 libavformat59 libavcodec59 libavutil57 libswresample4; do
+for lib in libmpv2 libavformat59 libavcodec59 libavutil57 libswresample4 libpulse0 libmp3lame0; do
   grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib, opened at run time: $depends"
 done
 
