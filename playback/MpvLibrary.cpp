@@ -36,40 +36,35 @@ struct Loaded {
 
 Loaded load()
 {
-    Loaded result;
-    std::string& e = result.error;
-    void* library = OpenSharedLibrary(kLibraryName, e);
-    if (!library)
-        return result;
-    quietAlsa();
-    MpvApi& a = result.api;
+    return LoadSharedLibrary<Loaded>(kLibraryName, [](void* library, MpvApi& a, std::string& e) {
+        quietAlsa();
 #define BIND(name) BindSymbol(library, "mpv_" #name, a.name, e)
-    BIND(create);
-    BIND(initialize);
-    BIND(terminate_destroy);
-    BIND(set_option_string);
-    BIND(set_property);
-    BIND(set_property_string);
-    BIND(get_property);
-    BIND(command);
-    BIND(command_node);
-    BIND(command_node_async);
-    BIND(set_property_async);
-    BIND(free_node_contents);
-    BIND(observe_property);
-    BIND(hook_add);
-    BIND(hook_continue);
-    BIND(wait_event);
-    BIND(request_log_messages);
-    BIND(set_wakeup_callback);
-    BIND(error_string);
-    BIND(render_context_create);
-    BIND(render_context_set_update_callback);
-    BIND(render_context_update);
-    BIND(render_context_render);
-    BIND(render_context_free);
+        BIND(create);
+        BIND(initialize);
+        BIND(terminate_destroy);
+        BIND(set_option_string);
+        BIND(set_property);
+        BIND(set_property_string);
+        BIND(get_property);
+        BIND(command);
+        BIND(command_node);
+        BIND(command_node_async);
+        BIND(set_property_async);
+        BIND(free_node_contents);
+        BIND(observe_property);
+        BIND(hook_add);
+        BIND(hook_continue);
+        BIND(wait_event);
+        BIND(request_log_messages);
+        BIND(set_wakeup_callback);
+        BIND(error_string);
+        BIND(render_context_create);
+        BIND(render_context_set_update_callback);
+        BIND(render_context_update);
+        BIND(render_context_render);
+        BIND(render_context_free);
 #undef BIND
-    return result;
+    });
 }
 
 // One load for the process, by whichever thread asks first.

@@ -24,3 +24,14 @@ inline void* OpenSharedLibrary(const char* name, std::string& error)
     }
     return library;
 }
+
+// Opens file and binds its functions into a library record (a struct with
+// `api` and `error`): bind(library, api, error) names each one. The record's
+// error says what failed, empty when every function is there.
+template <typename Record, typename Bind> Record LoadSharedLibrary(const char* file, Bind&& bind)
+{
+    Record result;
+    if (void* library = OpenSharedLibrary(file, result.error))
+        bind(library, result.api, result.error);
+    return result;
+}
