@@ -13,32 +13,21 @@ namespace {
 constexpr char kBeforeDecoders[] = "on_preloaded";  // the file is open, its decoders not yet made
 constexpr std::int64_t kOneCoreLimit = 1280 * 720;
 
-const mpv_node* valueAt(const mpv_node& map, const char* key)
-{
-    if (map.format != MPV_FORMAT_NODE_MAP || !map.u.list)
-        return nullptr;
-    const mpv_node_list* list = map.u.list;
-    for (int i = 0; i < list->num; ++i)
-        if (std::strcmp(list->keys[i], key) == 0)
-            return &list->values[i];
-    return nullptr;
-}
-
 std::int64_t int64At(const mpv_node& map, const char* key)
 {
-    const mpv_node* value = valueAt(map, key);
+    const mpv_node* value = MpvMapValue(map, key);
     return value && value->format == MPV_FORMAT_INT64 ? value->u.int64 : 0;
 }
 
 bool flagAt(const mpv_node& map, const char* key)
 {
-    const mpv_node* value = valueAt(map, key);
+    const mpv_node* value = MpvMapValue(map, key);
     return value && value->format == MPV_FORMAT_FLAG && value->u.flag;
 }
 
 bool isVideo(const mpv_node& track)
 {
-    const mpv_node* type = valueAt(track, "type");
+    const mpv_node* type = MpvMapValue(track, "type");
     return type && type->format == MPV_FORMAT_STRING && std::strcmp(type->u.string, "video") == 0;
 }
 }  // namespace

@@ -23,16 +23,21 @@ MpvNodeGuard::~MpvNodeGuard()
         Mpv().free_node_contents(&m_node);
 }
 
+const mpv_node* MpvMapValue(const mpv_node& map, const char* key)
+{
+    if (map.format != MPV_FORMAT_NODE_MAP || !map.u.list)
+        return nullptr;
+    const mpv_node_list* list = map.u.list;
+    for (int i = 0; i < list->num; ++i)
+        if (std::strcmp(list->keys[i], key) == 0)
+            return &list->values[i];
+    return nullptr;
+}
+
 long long MpvNodeGuard::int64At(const char* key, long long fallback) const
 {
-    if (m_node.format != MPV_FORMAT_NODE_MAP || !m_node.u.list)
-        return fallback;
-    const mpv_node_list* list = m_node.u.list;
-    for (int i = 0; i < list->num; ++i) {
-        if (std::strcmp(list->keys[i], key) == 0 && list->values[i].format == MPV_FORMAT_INT64)
-            return list->values[i].u.int64;
-    }
-    return fallback;
+    const mpv_node* value = MpvMapValue(m_node, key);
+    return value && value->format == MPV_FORMAT_INT64 ? value->u.int64 : fallback;
 }
 
 namespace {

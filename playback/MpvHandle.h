@@ -31,6 +31,10 @@ private:
     mpv_node m_node;
 };
 
+// The value under key in a map node (as mpv hands out); nullptr when the
+// node is no map or has no such key.
+const mpv_node* MpvMapValue(const mpv_node& map, const char* key);
+
 // Creates and initialises a handle set up for an embedded player: no user
 // configuration, terminal, key bindings, on-screen controller or network
 // helpers; the media stays open at its end; seeks are exact.
