@@ -6,11 +6,14 @@
 #include <QKeySequence>
 #include <QWidget>
 
-CommandKeys::CommandKeys(QWidget* window) : QObject(window), m_window(window)
+CommandKeys::CommandKeys(QWidget* window) : QObject(window) { watch(window); }
+
+void CommandKeys::watch(QWidget* otherWindow)
 {
-    // Keys a control does not use travel up to the window, where this sees
-    // them before the window's own handling (Esc, Enter).
-    window->installEventFilter(this);
+    // Keys a control does not use travel up to its window, where this sees
+    // them before the window's own handling (Esc, Enter). A widget that is
+    // a window only for a while is passed over while it is not one.
+    otherWindow->installEventFilter(this);
 }
 
 void CommandKeys::add(Command command)
@@ -42,9 +45,9 @@ const CommandKeys::Command* CommandKeys::find(QKeyCombination key) const
     return nullptr;
 }
 
-bool CommandKeys::focusTakesTyping() const
+bool CommandKeys::focusTakesTyping(const QWidget* window) const
 {
-    const QWidget* focus = m_window->focusWidget();
+    const QWidget* focus = window->focusWidget();
     if (!focus)
         return false;
     for (const QPointer<QWidget>& field : m_fields)
@@ -56,13 +59,14 @@ bool CommandKeys::focusTakesTyping() const
 
 bool CommandKeys::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_window || event->type() != QEvent::KeyPress)
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()
+        || static_cast<QWidget*>(watched) != static_cast<QWidget*>(watched)->window())
         return QObject::eventFilter(watched, event);
     const auto* press = static_cast<const QKeyEvent*>(event);
     // The number pad's keys are the same keys.
     const QKeyCombination key(press->modifiers() & ~Qt::KeypadModifier, Qt::Key(press->key()));
     const Command* command = find(key);
-    if (!command || focusTakesTyping())
+    if (!command || focusTakesTyping(static_cast<QWidget*>(watched)))
         return false;
     // A held key runs its command once, as a held mouse button clicks once.
     if (!press->isAutoRepeat() && (!command->available || command->available())) {

@@ -25,6 +25,9 @@ public:
     };
 
     explicit CommandKeys(QWidget* window);
+    // The keys apply in that window too (a part of the window shown in a
+    // window of its own, such as a full-screen picture).
+    void watch(QWidget* otherWindow);
 
     // A key already in the table is not added a second time.
     void add(Command command);
@@ -44,9 +47,8 @@ protected:
 
 private:
     const Command* find(QKeyCombination key) const;
-    bool focusTakesTyping() const;
+    bool focusTakesTyping(const QWidget* window) const;
 
-    QWidget* m_window;
     std::vector<Command> m_commands;
     std::vector<QPointer<QWidget>> m_fields;
 };

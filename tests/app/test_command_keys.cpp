@@ -1,9 +1,12 @@
 // The passage commands by key: which command each key runs, where the
 // focus may be, and which keys stay with the controls.
 #include "DialogHarness.h"
+#include "app/CommandKeys.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -128,6 +131,27 @@ private slots:
         QCOMPARE(h.player().count("Play"), 2);
         for (const auto& [id, key] : {std::pair{1023, "(A)"}, {1024, "(B)"}, {1012, "(R)"}, {1010, "(N)"}, {1011, "(P)"}})
             QVERIFY2(h.dialog->GetDlgItem(id)->toolTip().endsWith(QLatin1String(key)), qPrintable(h.dialog->GetDlgItem(id)->toolTip()));
+    }
+
+    void watchedWindowAndTypingFields()
+    {
+        QWidget window, picture;
+        auto* button = new QPushButton(&picture);
+        auto* typing = new QLineEdit(&picture);
+        int ran = 0;
+        CommandKeys keys(&window);
+        keys.add({Qt::Key_L, [&ran] { ++ran; }, {}});
+        keys.add({Qt::Key_L, [&ran] { ran += 100; }, {}});  // the first entry stays
+        QTest::keyClick(button, Qt::Key_L);
+        QCOMPARE(ran, 0);  // not a window of the table yet
+        keys.watch(&picture);
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_L);
+        QCOMPARE(ran, 1);
+        typing->setFocus();
+        QTest::keyClick(typing, Qt::Key_L);
+        QCOMPARE(ran, 1);
+        QCOMPARE(typing->text(), QStringLiteral("l"));
     }
 };
 
