@@ -4,7 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-bool InstallQtTranslations(QCoreApplication& application, const QLocale& locale)
+bool InstallQtTranslations(QGuiApplication& application, const QLocale& locale)
 {
     // The layout is fixed for left to right; a right-to-left translation
     // would otherwise mirror the window.
