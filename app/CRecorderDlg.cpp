@@ -1,7 +1,9 @@
 #include "app/CRecorderDlg.h"
 
+#include "app/AccessibleNames.h"
 #include "app/ApplicationIcon.h"
 #include "app/CAboutDlg.h"
+#include "app/CommandKeys.h"
 #include "playback/MediaError.h"
 #include "playback/PlayerControlBar.h"
 
@@ -18,6 +20,7 @@
 namespace {
 constexpr int kEditStartId = 1002;
 constexpr int kEditEndId = 1003;
+constexpr int kRecordPathId = 1031;
 constexpr int kExitButtonId = 1028;
 constexpr int kAboutButtonId = 1036;
 }
@@ -34,6 +37,7 @@ CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
     m_controls = BuildControls(this, tmpl, &m_player, m_hIcon);
     m_editMediaPath = static_cast<QLineEdit*>(GetDlgItem(1001));
     m_listPausePoints = static_cast<QListWidget*>(GetDlgItem(1007));
+    DescribeForScreenReaders(this, m_controls);
     // Both Exit and About carry the default style; as with the classic
     // dialog manager the last of them in the table, About, is the default,
     // so Enter in an edit opens the about box rather than ending the program.
@@ -49,6 +53,8 @@ CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
             [this](const QString& what) { ReportUnguardedFailure(what.toStdString()); });
     GetDlgItem(kEditStartId)->installEventFilter(this);
     GetDlgItem(kEditEndId)->installEventFilter(this);
+    m_commandKeys = new CommandKeys(this);
+    m_commandKeys->leaveToField(GetDlgItem(kRecordPathId));
     ConnectCommands();
 }
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+class CommandKeys;
 class MediaError;
 class QLineEdit;
 class QListWidget;
@@ -166,6 +167,8 @@ private:
     DialogServices m_services;
     std::string m_appTitle;
     BuiltControls m_controls;
+    // Keys of the commands, wherever the focus is in the window.
+    CommandKeys* m_commandKeys = nullptr;
     std::array<QTimer, 3> m_timers;
     bool m_initialised = false;
     // The restored media file is handed to the player once the window has

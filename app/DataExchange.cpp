@@ -1,4 +1,5 @@
 #include "app/CRecorderDlg.h"
+#include "app/AccessibleNames.h"
 #include "app/NumberText.h"
 
 #include <QLineEdit>
@@ -27,6 +28,8 @@ bool CRecorderDlg::DoDataExchange(bool save)
         auto* edit = static_cast<QLineEdit*>(GetDlgItem(binding.id));
         if (!save) {
             edit->setText(QString::fromStdString(FormatShown(this->*binding.member)));
+            // A long value shows its first digits, not its last.
+            edit->setCursorPosition(0);
             continue;
         }
         const std::optional<double> value = ParseWholeNumber(edit->text().toStdString());
@@ -41,6 +44,7 @@ bool CRecorderDlg::DoDataExchange(bool save)
         m_recordPath = recordPath->text().toStdString();
     else
         recordPath->setText(QString::fromStdString(m_recordPath));
+    NameNudges(m_controls, m_segNudge);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "playback/IPlayerEngine.h"
 #include "playback/MediaError.h"
+#include "playback/NamedComboAccessible.h"
 #include "playback/PlayerFormat.h"
 #include "playback/SeekSlider.h"
 
@@ -43,6 +44,7 @@ QToolButton* makeButton(QWidget* parent, const QString& name, const QString& tip
 PlayerControlBar::PlayerControlBar(IMediaEngine& engine, QWidget* parent) : QWidget(parent), m_engine(engine)
 {
     setObjectName("PlayerControlBar");
+    InstallNamedComboAccessible();
     m_playPause = makeButton(this, "播放", "播放 (空格)");
     m_stop = makeButton(this, "停止", "停止");
     m_mute = makeButton(this, "静音", "静音 (M)");
@@ -192,8 +194,11 @@ bool PlayerControlBar::handleKey(int key, Qt::KeyboardModifiers modifiers)
 
 void PlayerControlBar::showTime(double position, double duration)
 {
-    const std::string text = FormatClock(position, ClockRounding::Down) + " / " + FormatClock(duration, ClockRounding::Up);
-    m_time->setText(QString::fromStdString(text));
+    const QString played = QString::fromStdString(FormatClock(position, ClockRounding::Down));
+    const QString total = QString::fromStdString(FormatClock(duration, ClockRounding::Up));
+    m_time->setText(played + " / " + total);
+    // The label's name says what it is; a screen reader reads the time here.
+    m_time->setAccessibleDescription("已播放 " + played + "，总长 " + total);
 }
 
 // The common speeds, and the current one among them when it is not one of them.

@@ -1,10 +1,33 @@
 #include "app/CRecorderDlg.h"
 
+#include "app/CommandKeys.h"
 #include "playback/MediaError.h"
 #include "playback/MediaExceptionReport.h"
 
+#include <QAbstractButton>
+
+namespace {
+struct PassageKey {
+    Qt::Key key;
+    int buttonId;
+    const char* tip;
+};
+
+// The passage walk by key, for a learner whose eyes are on the text.
+constexpr PassageKey kPassageKeys[] = {
+    {Qt::Key_A, 1023, "在播放位置标记 A"},
+    {Qt::Key_B, 1024, "在播放位置标记 B"},
+    {Qt::Key_R, 1012, "从 A 重放到 B"},
+    {Qt::Key_N, 1010, "从 B 接着播放，B 成为新的 A"},
+    {Qt::Key_P, 1011, "暂停，暂停处成为新的 B"},
+};
+}
+
 void CRecorderDlg::ConnectPlaybackCommands()
 {
+    for (const PassageKey& k : kPassageKeys)
+        m_commandKeys->addButton(k.key, static_cast<QAbstractButton*>(GetDlgItem(k.buttonId)),
+                                 QString::fromUtf8(k.tip));
     ConnectButton(1009, &CRecorderDlg::OnOpenMedia);
     ConnectButton(1010, &CRecorderDlg::OnPlay);
     ConnectButton(1026, &CRecorderDlg::OnPlay);

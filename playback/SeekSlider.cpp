@@ -1,5 +1,7 @@
 #include "playback/SeekSlider.h"
 
+#include "playback/SeekSliderAccessible.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -9,7 +11,7 @@ namespace {
 const QColor kPassageColor(230, 160, 20);
 }
 
-SeekSlider::SeekSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
+SeekSlider::SeekSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) { InstallSeekSliderAccessible(); }
 
 void SeekSlider::setPassage(int start, int end)
 {

@@ -10,7 +10,7 @@ packages=(
   libmpv-dev libmp3lame-dev libpulse-dev libmpg123-dev libxcb1-dev libasound2-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   # run
-  qt6-qpa-plugins fonts-noto-cjk
+  qt6-qpa-plugins fonts-noto-cjk qt6-translations-l10n
   # tests and benchmarks: headless X server, sound server, screenshots
   xvfb xauth xdotool xclip x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils lame ffmpeg
   # install and package checks; redrawing the icons from their SVG

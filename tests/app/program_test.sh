@@ -76,6 +76,12 @@ start_program
 [ "$(edit_text 283 22 158 14)" = "$media" ] || fail "the restart does not show the last media path"
 a6=$(awk -v a="$a" 'BEGIN { printf "%.15g", sprintf("%.6f", a) + 0 }')  # kept to six decimals
 [ "$(edit_text 290 195 59 16)" = "$a6" ] || fail "the restart does not show A as $a6"
+# A passage key reaches the window from a read-only field: a marks A at
+# the position of the stopped player.
+click_control 382 195 56 16
+xdotool key a
+sleep 0.3
+[ "$(edit_text 290 195 59 16)" != "$a6" ] || fail "the key a did not mark A"
 xdotool key Escape
 wait_for_exit "Esc"
 echo "program test passed"
