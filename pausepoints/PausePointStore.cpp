@@ -44,13 +44,16 @@ bool CRecorderDlg::MayShortenPauseFile()
 
 bool CRecorderDlg::WritePausePointFile(const char* afterFailure)
 {
-    if (!MayShortenPauseFile())
+    const std::string where = m_pauseFilePath[0] ? std::string(m_pauseFilePath) : std::string("(no file for this media)");
+    if (!MayShortenPauseFile()) {
+        Ask("Nothing was written to " + where + "; your changes are still here." + afterFailure, m_appTitle,
+            BoxButtons::Ok, BoxIcon::Information);
         return false;
+    }
     if (WriteFileBytes(m_pauseFilePath, FormatPausePoints(m_pausePoints.data(), m_lastPauseIndex + 1))) {
         m_pauseFileHoldsMore = false;
         return true;
     }
-    const std::string where = m_pauseFilePath[0] ? std::string(m_pauseFilePath) : std::string("(no file for this media)");
     Ask("The pause points could not be saved to " + where + ".\nNothing was written; your changes are still here." + afterFailure,
         m_appTitle, BoxButtons::Ok, BoxIcon::Exclamation);
     return false;

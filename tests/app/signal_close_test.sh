@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A logout (SIGTERM), a closed terminal (SIGHUP) and Ctrl+C (SIGINT) end the
 # real program as its close box does: within 2 s, with exit code 0, the
-# settings written with what the window held, and a running take finished.
+# settings written with what the window held, a modal box open meanwhile
+# closed, and a running take finished.
 # Usage: signal_close_test.sh PROGRAM OUTDIR
 set -euo pipefail
 program=$1 outdir=$2
@@ -14,8 +15,9 @@ pid=""
 pulse_pid=""
 cleanup() {
   [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-  [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null
-  rm -rf "$work"
+  # The sound server keeps files in $work until it has ended.
+  [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null && wait "$pulse_pid" 2>/dev/null
+  rm -rf "$work" || true
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
@@ -34,6 +36,15 @@ pulseaudio --daemonize=no --exit-idle-time=-1 -n \
 pulse_pid=$!
 export PULSE_SERVER="unix:$work/pulse/native"
 for _ in $(seq 1 50); do [ -S "$work/pulse/native" ] && break; sleep 0.1; done
+
+# Waits for a second window of the program, a modal box: $1 names it.
+wait_for_box() {
+  for _ in $(seq 1 100); do
+    [ "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vcx "$wid")" -gt 0 ] && { sleep 0.5; return; }
+    sleep 0.1
+  done
+  fail "$1 did not open"
+}
 
 # Sends the signal and requires the program gone within 2 s, exit code 0.
 end_by() {
@@ -55,6 +66,10 @@ for sig in TERM HUP INT; do
   start_program
   click_control 349 195 12 15         # "A later": A becomes 0.5
   sleep 0.3
+  if [ "$sig" = HUP ]; then           # a modal box open ends as well
+    click_control 108 226 50 16       # About
+    wait_for_box "the about box"
+  fi
   end_by "$sig"
   [ -f "$work/quillini" ] || fail "SIG$sig wrote no settings"
   [ "$(head -n 1 "$work/quillini" | tr -d '\r')" = "0.500000" ] || fail "SIG$sig did not save A as the window held it"
@@ -65,11 +80,7 @@ done
 rm -f "$work/quillini"                # no media to restore, no box at start
 start_program
 click_control 407 110 41 14           # Save to...
-for _ in $(seq 1 100); do           # the file dialog, its name field focused
-  [ "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vcx "$wid")" -gt 0 ] && break
-  sleep 0.1
-done
-sleep 0.5
+wait_for_box "the file dialog"       # its name field focused
 xdotool key ctrl+a
 xdotool type --delay 5 "$work/take"
 xdotool key Return

@@ -291,10 +291,12 @@ private slots:
         const auto refuse = [&] { h.prompts.answers.assign({BoxAnswer::Yes, BoxAnswer::No}); };
         refuse();  // cover it, then do not shorten it
         d.OnSavePausePoints();
-        QVERIFY(h.prompts.messages.back().text.find("loses the rest of the file") != std::string::npos);
+        QVERIFY(h.prompts.messages.rbegin()[1].text.find("loses the rest of the file") != std::string::npos);
+        QVERIFY(h.prompts.messages.back().text.starts_with("Nothing was written"));
         d.show();
         refuse();  // save at close, then do not shorten it: the window stays
         QVERIFY(!d.close());
+        QVERIFY(h.prompts.messages.back().text.find("The window stays open") != std::string::npos);
         QCOMPARE(ReadFileBytes(h.path("a.txt")).value_or(""), many);
         QVERIFY(d.m_pausePointsModified);
 
