@@ -156,7 +156,7 @@ void CRecorderDlg::closeEvent(QCloseEvent* event)
 bool CRecorderDlg::OnClose()
 {
     // A player that fails to stop must not cost the user the settings or
-    // the unsaved pause points: the window closes either way.
+    // the unsaved pause points.
     RunCommand([this] { m_player.Stop(); });
     SaveSettings();
     // Closing now would lose the changes the message says are still here.
