@@ -150,17 +150,24 @@ void CRecorderDlg::OnExit()
 
 void CRecorderDlg::closeEvent(QCloseEvent* event)
 {
-    RunCommand([this] { OnClose(); });
+    bool closing = true;
+    RunCommand([this, &closing] { closing = OnClose(); });
+    if (!closing) {
+        event->ignore();
+        return;
+    }
     QDialog::closeEvent(event);
 }
 
-void CRecorderDlg::OnClose()
+bool CRecorderDlg::OnClose()
 {
     // A player that fails to stop must not cost the user the settings or
-    // the unsaved pause points: the window closes either way.
+    // the unsaved pause points.
     RunCommand([this] { m_player.Stop(); });
     SaveSettings();
-    SavePausePointsIfModified();
+    // Closing now would lose the changes the message says are still here.
+    return SavePausePointsIfModified(
+        "\nThe window stays open: close it again to try once more, or answer No to leave without them.");
 }
 
 bool CRecorderDlg::eventFilter(QObject* watched, QEvent* event)

@@ -54,7 +54,14 @@ public:
     // Application shell
     void OnAbout();
     void OnExit();
-    void OnClose();
+    // The close box's steps; false when the window must stay open because
+    // pause points the user wanted saved could not be written.
+    bool OnClose();
+    // A request to end from outside (SIGTERM, SIGHUP, SIGINT): the close
+    // box's steps without a question, since nobody may be there to answer;
+    // unsaved pause points are left as they are and said so on stderr. The
+    // take is finished and every modal loop ends.
+    void EndForSignal(const char* signalName);
     bool LoadSettings();
     bool SaveSettings();
 
@@ -86,7 +93,10 @@ public:
     void OnNextPausePoint();
     void OnSavePausePoints();
     void LoadPausePoints(const std::string& mediaPath);
-    void SavePausePointsIfModified();
+    // Asks whether to save changed pause points and saves them; false when
+    // the answer was Yes and they were not saved. `afterFailure` ends the
+    // message that tells of a failed save.
+    bool SavePausePointsIfModified(const char* afterFailure = "");
 
     // Recording
     void OnChooseOutputFile();
@@ -141,7 +151,12 @@ private:
     void MovePausePoint(int direction);
     // Writes the pause points to their file; on failure tells the user and
     // keeps them marked as modified.
-    bool WritePausePointFile();
+    bool WritePausePointFile(const char* afterFailure = "");
+    // The file holds more pause points than were loaded: true when the user
+    // agrees to replace it with the list, which loses the rest.
+    bool MayShortenPauseFile();
+    bool m_pauseFileHoldsMore = false;
+    bool m_endingBySignal = false;
 
     // A command's boundary: a player failure that escapes the command ends
     // it there and is reported, instead of reaching Qt's event loop.

@@ -33,7 +33,9 @@ constexpr std::size_t BytesForChars(std::size_t chars) { return 2 * chars + 2; }
 // cannot be opened or read, or is not a regular file (a folder, a FIFO, a
 // device), which is never waited for.
 std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t limit = SIZE_MAX);
-// Replaces the file's contents with `bytes`; false when it cannot be
-// created or written, or something other than a regular file is in its
-// place, in which case that keeps its contents.
+// Replaces the file with one holding `bytes`, made beside it and renamed
+// over it once it is on disk. False, with nothing written, when its folder
+// takes no new file, the disk takes not all of it, or what is in its place is
+// not a regular file we may write: a symbolic link (never followed), a
+// read-only file, a folder, a FIFO or a device keep what they are.
 bool WriteFileBytes(const std::string& path, std::string_view bytes);

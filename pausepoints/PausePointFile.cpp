@@ -10,10 +10,11 @@ std::string PausePointPathFor(const std::string& mediaPath)
     return mediaPath.substr(0, mediaPath.size() - 3) + "txt";
 }
 
-std::vector<PausePointPiece> ParsePausePoints(std::string_view bytes, std::size_t capacity)
+namespace {
+// Reads up to `capacity` pieces; `reader` is left after the last of them.
+std::vector<PausePointPiece> readPieces(TextLineReader& reader, std::size_t capacity)
 {
     std::vector<PausePointPiece> pieces;
-    TextLineReader reader(bytes);
     while (pieces.size() < capacity) {
         std::optional<std::string> piece = reader.ReadLine(kPausePieceLimit);
         if (!piece)
@@ -22,6 +23,20 @@ std::vector<PausePointPiece> ParsePausePoints(std::string_view bytes, std::size_
         pieces.push_back({std::move(*piece), value});
     }
     return pieces;
+}
+}  // namespace
+
+std::vector<PausePointPiece> ParsePausePoints(std::string_view bytes, std::size_t capacity)
+{
+    TextLineReader reader(bytes);
+    return readPieces(reader, capacity);
+}
+
+bool HoldsMorePausePoints(std::string_view bytes, std::size_t capacity)
+{
+    TextLineReader reader(bytes);
+    readPieces(reader, capacity);
+    return reader.ReadLine(kPausePieceLimit).has_value();
 }
 
 std::string FormatPausePoints(const double* entries, int count)

@@ -25,6 +25,9 @@ std::string PausePointPathFor(const std::string& mediaPath);
 
 // At most `capacity` pieces, one per line read of at most 79 characters.
 std::vector<PausePointPiece> ParsePausePoints(std::string_view bytes, std::size_t capacity);
+// Whether the bytes go on beyond their first `capacity` pieces. The bytes
+// of PausePointReadLimit(capacity) tell it as well as the whole file does.
+bool HoldsMorePausePoints(std::string_view bytes, std::size_t capacity);
 
 // "%f" and CR LF per entry, nothing else.
 std::string FormatPausePoints(const double* entries, int count);

@@ -39,7 +39,9 @@ void CRecorderDlg::EnablePlaybackControls(bool enable)
 void CRecorderDlg::OnOpenMedia()
 {
     m_player.Stop();
-    SavePausePointsIfModified();
+    // Another file's list would replace the changes that could not be saved.
+    if (!SavePausePointsIfModified())
+        return;
     const std::optional<std::string> chosen =
         m_services.prompts->AskOpenFile(this, OpenFileRequest{initialOpenFileName(), "", mediaFilters()});
     if (!chosen)

@@ -2,8 +2,9 @@
 # Sourced; expects $work (the folder holding ./quillora) and $outdir.
 
 # Starts the program in $work and waits for its window: sets pid, wid, wx, wy.
+# $launcher, when set, is the command line that runs it (e.g. env ...).
 start_program() {
-  (cd "$work" && exec ./quillora) &
+  (cd "$work" && exec ${launcher:-} ./quillora) &
   pid=$!
   wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Quillora$' | head -n 1)
   [ -n "$wid" ] || fail "no window titled Quillora"

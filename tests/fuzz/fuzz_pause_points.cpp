@@ -25,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Reading no more than the bound changes nothing.
     const std::vector<PausePointPiece> bounded = ParsePausePoints(bytes.substr(0, PausePointReadLimit(kCapacity)), kCapacity);
     FUZZ_CHECK(bounded.size() == pieces.size());
+    FUZZ_CHECK(HoldsMorePausePoints(bytes, kCapacity)
+               == HoldsMorePausePoints(bytes.substr(0, PausePointReadLimit(kCapacity)), kCapacity));
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         FUZZ_CHECK(pieces[i].text == bounded[i].text);
         FUZZ_CHECK(std::memcmp(&pieces[i].value, &bounded[i].value, sizeof(double)) == 0);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 QStringList rows(CRecorderDlg& d)
@@ -246,6 +247,70 @@ private slots:
         d.SavePausePointsIfModified();
         QVERIFY(d.m_pausePointsModified);
         QVERIFY(!QFile::exists(QString::fromStdString(h.path("missing"))));
+    }
+
+    void aCloseWhoseSaveFailsKeepsTheWindowOpen()
+    {
+        DialogHarness h;
+        CRecorderDlg& d = *h.dialog;
+        h.prompts.openAnswers.push_back(h.path("missing/e.mp3"));
+        d.OnOpenMedia();
+        addAt(h, 2.0);
+        d.show();
+        h.prompts.answers.push_back(BoxAnswer::Yes);
+        QVERIFY(!d.close());
+        QVERIFY(d.isVisible());
+        QVERIFY(h.prompts.messages.back().text.find("your changes are still here.\nThe window stays open") != std::string::npos);
+        QCOMPARE(d.m_lastPauseIndex, 0);
+        // Opening another file would replace them just as well: it stops there.
+        h.prompts.answers.push_back(BoxAnswer::Yes);
+        h.prompts.openAnswers.push_back(h.path("f.mp3"));
+        d.OnOpenMedia();
+        QCOMPARE(h.prompts.openRequests.size(), std::size_t(1));
+        QCOMPARE(d.m_lastPauseIndex, 0);
+        // Answering No leaves without them.
+        QVERIFY(d.close());
+    }
+
+    void aFileLongerThanTheListIsToldAndNotShortenedUnasked()
+    {
+        DialogHarness h;
+        CRecorderDlg& d = *h.dialog;
+        std::string many;
+        for (int i = 0; i < 400; ++i)
+            many += std::to_string(i) + "\r\n";
+        QVERIFY(WriteFileBytes(h.path("a.txt"), many));
+        d.LoadPausePoints(h.path("a.mp3"));
+        QCOMPARE(d.m_lastPauseIndex, 299);
+        QTRY_COMPARE(h.prompts.messages.size(), std::size_t(1));
+        QVERIFY(h.prompts.messages[0].text.find("only its first 300 are used") != std::string::npos);
+        QTest::qWait(20);
+        QCOMPARE(h.prompts.messages.size(), std::size_t(1));  // once
+
+        d.OnDeletePausePoint();  // row 0
+        const auto refuse = [&] { h.prompts.answers.assign({BoxAnswer::Yes, BoxAnswer::No}); };
+        refuse();  // cover it, then do not shorten it
+        d.OnSavePausePoints();
+        QVERIFY(h.prompts.messages.rbegin()[1].text.find("loses the rest of the file") != std::string::npos);
+        QVERIFY(h.prompts.messages.back().text.starts_with("Nothing was written"));
+        d.show();
+        refuse();  // save at close, then do not shorten it: the window stays
+        QVERIFY(!d.close());
+        QVERIFY(h.prompts.messages.back().text.find("The window stays open") != std::string::npos);
+        QCOMPARE(ReadFileBytes(h.path("a.txt")).value_or(""), many);
+        QVERIFY(d.m_pausePointsModified);
+
+        h.prompts.answers.assign({BoxAnswer::Yes, BoxAnswer::Yes});
+        d.OnSavePausePoints();
+        const std::string saved = ReadFileBytes(h.path("a.txt")).value_or("");
+        QCOMPARE(std::count(saved.begin(), saved.end(), '\n'), 299);
+        QVERIFY(saved.starts_with("1.000000\r\n") && saved.ends_with("299.000000\r\n"));
+        QVERIFY(!d.m_pausePointsModified);
+        // The file is now the list: no more asking.
+        const std::size_t shown = h.prompts.messages.size();
+        h.prompts.answers.assign({BoxAnswer::Yes});
+        d.OnSavePausePoints();
+        QCOMPARE(h.prompts.messages.size(), shown + 2);  // cover it, saved
     }
 };
 

@@ -81,6 +81,19 @@ private slots:
         QCOMPARE(pieces.size(), std::size_t(300));
         QCOMPARE(pieces.back().value, 299.0);
     }
+
+    void moreThanTheCapacityIsNoticed()
+    {
+        std::string full;
+        for (int i = 0; i < 300; ++i)
+            full += std::to_string(i) + "\r\n";
+        QVERIFY(!HoldsMorePausePoints(full, 300));
+        QVERIFY(!HoldsMorePausePoints("", 300));
+        QVERIFY(HoldsMorePausePoints(full + "x", 300));
+        QVERIFY(HoldsMorePausePoints(full + "\n", 300));  // a blank line is a piece too
+        // A long line is two pieces: 299 lines and one of 100 characters are 301.
+        QVERIFY(HoldsMorePausePoints(full.substr(0, full.rfind("299")) + std::string(100, '7'), 300));
+    }
 };
 
 QTEST_MAIN(PausePointFileTest)
