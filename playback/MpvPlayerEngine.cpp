@@ -157,7 +157,14 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
         return;
     if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
         m_state.SeekRefused();
+    const bool endedBefore = m_state.Status().eofReached;
     m_state.Apply(event);
+    if (!endedBefore && m_state.Status().eofReached) {
+        // From the event loop: an operation under way goes on with the file
+        // as mpv still has it, and the failure is told once, by the status.
+        QMetaObject::invokeMethod(this, [this, path = m_state.Path()] { failIfNothingRenders(path); },
+                                  Qt::QueuedConnection);
+    }
     // The frames' lock is the renderer's while it draws: taken only for a change.
     if (m_state.Status().hasVideo != m_videoTold) {
         m_videoTold = m_state.Status().hasVideo;

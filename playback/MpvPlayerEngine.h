@@ -111,6 +111,7 @@ private:
     void settleLoad();
     void giveUpLateLoad();
     void endLoadFailed(const Loading& loading, const std::string& why);
+    void failIfNothingRenders(const std::string& path);
     // Into [0, duration]; asking mpv for a duration not yet reported can
     // wait for mpv's core, which right after a load is decoding.
     double clampToMedia(double seconds, bool mayAskMpv);
