@@ -1,5 +1,6 @@
 #include "playback/MpvPlayerEngine.h"
 
+#include "playback/LargeBuffers.h"
 #include "playback/MpvDecoderThreads.h"
 #include "playback/MpvError.h"
 #include "playback/MpvProperties.h"
@@ -28,6 +29,7 @@ std::string timeText(double seconds)
 MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
     : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>())
 {
+    ReturnLargeBuffersWhenFreed();
 }
 
 MpvPlayerEngine::~MpvPlayerEngine()
