@@ -152,7 +152,7 @@ void MpvPlayerEngine::notify()
 void MpvPlayerEngine::handleEvent(const mpv_event& event)
 {
     if (event.event_id == MPV_EVENT_LOG_MESSAGE) {
-        PrintMpvLogMessage(*static_cast<const mpv_event_log_message*>(event.data));
+        m_log.Print(*static_cast<const mpv_event_log_message*>(event.data));
         return;
     }
     if (decoderthreads::Choose(m_handle.get(), event))
