@@ -141,6 +141,10 @@ void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
         || Mpv().get_property(h, mpvprop::kDecodedWidth, MPV_FORMAT_INT64, &value) >= 0)
         return;
     const std::string why = "cannot play " + path + ": the player can render neither its sound nor its picture";
+    // Paused after any Play asked for meanwhile, so that mpv's own state,
+    // which the bar follows, does not say it plays.
+    int paused = 1;
+    Mpv().set_property(h, mpvprop::kPause, MPV_FORMAT_FLAG, &paused);
     unloadQuietly();
     m_state.NothingToRender(why);
     m_state.Status().lateLoadFailure = why;
