@@ -11,7 +11,7 @@
 namespace decoderthreads {
 namespace {
 constexpr char kBeforeDecoders[] = "on_preloaded";  // the file is open, its decoders not yet made
-constexpr std::int64_t kOneCoreLimit = 1280 * 720;
+constexpr std::int64_t kOneCoreLimit = 1920 * 1088;  // 1080p as H.264 codes it
 
 std::int64_t int64At(const mpv_node& map, const char* key)
 {

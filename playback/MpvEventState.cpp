@@ -61,6 +61,13 @@ void MpvEventState::Unload(const std::string& why)
         m_load = Load::Failed;
 }
 
+void MpvEventState::NothingToRender(const std::string& why)
+{
+    ended(why);
+    m_load = Load::Failed;
+    m_loadError = MPV_ERROR_NOTHING_TO_PLAY;
+}
+
 void MpvEventState::ended(const std::string& why)
 {
     m_status.loaded = false;

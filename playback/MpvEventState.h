@@ -22,6 +22,9 @@ public:
     void SeekRefused();
     // The engine has given the media up itself, for this reason.
     void Unload(const std::string& why);
+    // The file opened, but nothing of it can be rendered: a failed load
+    // (mpv's MPV_ERROR_NOTHING_TO_PLAY), for this reason.
+    void NothingToRender(const std::string& why);
     void Apply(const mpv_event& event);
 
     enum class Load { Pending, Done, Failed };
@@ -35,6 +38,8 @@ public:
     // Why there is no media, in words: "no media is loaded" when none ever
     // was, else what ended it ("the file is gone").
     const std::string& WhyNotLoaded() const { return m_why; }
+    // The file of the last load asked for.
+    const std::string& Path() const { return m_path; }
 
     PlayerStatus& Status() { return m_status; }
     const PlayerStatus& Status() const { return m_status; }

@@ -4,7 +4,6 @@
 #include "playback/MpvProperties.h"
 
 #include <clocale>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -91,12 +90,6 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
     // terminal through the engine, its chatter does not.
     CheckMpv(Mpv().request_log_messages(h, "error"), "mpv log level");
     return handle;
-}
-
-void PrintMpvLogMessage(const mpv_event_log_message& message)
-{
-    // mpv's texts end with their own line break.
-    std::fprintf(stderr, "quillora: player: [%s] %s", message.prefix, message.text);
 }
 
 mpv_node MpvStringNode(const char* text)

@@ -41,9 +41,6 @@ const mpv_node* MpvMapValue(const mpv_node& map, const char* key);
 // Throws MediaError with mpv's code when mpv cannot be created or started.
 MpvHandle CreateMpvHandle(const MpvOptions& options);
 
-// Writes one of mpv's log messages to the terminal, marked as the player's.
-void PrintMpvLogMessage(const mpv_event_log_message& message);
-
 // Builds the nodes of a command.
 mpv_node MpvStringNode(const char* text);
 mpv_node MpvDoubleNode(double value);

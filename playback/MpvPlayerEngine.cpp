@@ -1,5 +1,6 @@
 #include "playback/MpvPlayerEngine.h"
 
+#include "playback/LargeBuffers.h"
 #include "playback/MpvDecoderThreads.h"
 #include "playback/MpvError.h"
 #include "playback/MpvProperties.h"
@@ -28,6 +29,7 @@ std::string timeText(double seconds)
 MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
     : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>())
 {
+    ReturnLargeBuffersWhenFreed();
 }
 
 MpvPlayerEngine::~MpvPlayerEngine()
@@ -150,14 +152,21 @@ void MpvPlayerEngine::notify()
 void MpvPlayerEngine::handleEvent(const mpv_event& event)
 {
     if (event.event_id == MPV_EVENT_LOG_MESSAGE) {
-        PrintMpvLogMessage(*static_cast<const mpv_event_log_message*>(event.data));
+        m_log.Print(*static_cast<const mpv_event_log_message*>(event.data));
         return;
     }
     if (decoderthreads::Choose(m_handle.get(), event))
         return;
     if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
         m_state.SeekRefused();
+    const bool endedBefore = m_state.Status().eofReached;
     m_state.Apply(event);
+    if (!endedBefore && m_state.Status().eofReached) {
+        // From the event loop: an operation under way goes on with the file
+        // as mpv still has it, and the failure is told once, by the status.
+        QMetaObject::invokeMethod(this, [this, path = m_state.Path()] { failIfNothingRenders(path); },
+                                  Qt::QueuedConnection);
+    }
     // The frames' lock is the renderer's while it draws: taken only for a change.
     if (m_state.Status().hasVideo != m_videoTold) {
         m_videoTold = m_state.Status().hasVideo;

@@ -3,6 +3,7 @@
 #include "playback/IPlayerEngine.h"
 #include "playback/MpvEventState.h"
 #include "playback/MpvHandle.h"
+#include "playback/MpvLogPrinter.h"
 #include "playback/MpvOptions.h"
 
 #include <QObject>
@@ -111,6 +112,7 @@ private:
     void settleLoad();
     void giveUpLateLoad();
     void endLoadFailed(const Loading& loading, const std::string& why);
+    void failIfNothingRenders(const std::string& path);
     // Into [0, duration]; asking mpv for a duration not yet reported can
     // wait for mpv's core, which right after a load is decoding.
     double clampToMedia(double seconds, bool mayAskMpv);
@@ -129,6 +131,7 @@ private:
     MpvHandle m_handle;
     std::unique_ptr<MpvVideoRenderer> m_renderer;
     MpvEventState m_state;
+    MpvLogPrinter m_log;
     std::optional<double> m_pinned;  // the position to report while mpv's lags; see GetPosition
     std::optional<Armed> m_armed;    // what mpv has been told
     std::string m_loadedStamp;       // path, size and time of the loaded file

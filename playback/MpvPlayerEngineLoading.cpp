@@ -125,6 +125,32 @@ void MpvPlayerEngine::endLoadFailed(const Loading& loading, const std::string& w
         m_state.Status().lateLoadFailure = why;
 }
 
+// mpv opens a file whose sound it cannot convert (a WAV of more channels
+// than it takes) or that holds no samples at all, finds nothing to play and,
+// kept open, holds at the end in silence with no word. Reaching the end
+// with nothing decoded is that: a failed load, told as one that fails after
+// SetMediaFile has returned. Playback held at an end a watch armed is left
+// alone: it stopped there on purpose.
+void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
+{
+    if (!m_state.Loaded() || !m_state.Status().eofReached || m_state.Path() != path || m_armed)
+        return;
+    mpv_handle* h = m_handle.get();
+    std::int64_t value = 0;
+    if (Mpv().get_property(h, mpvprop::kDecodedChannels, MPV_FORMAT_INT64, &value) >= 0
+        || Mpv().get_property(h, mpvprop::kDecodedWidth, MPV_FORMAT_INT64, &value) >= 0)
+        return;
+    const std::string why = "cannot play " + path + ": the player can render neither its sound nor its picture";
+    // Paused after any Play asked for meanwhile, so that mpv's own state,
+    // which the bar follows, does not say it plays.
+    int paused = 1;
+    Mpv().set_property(h, mpvprop::kPause, MPV_FORMAT_FLAG, &paused);
+    unloadQuietly();
+    m_state.NothingToRender(why);
+    m_state.Status().lateLoadFailure = why;
+    notify();
+}
+
 void MpvPlayerEngine::unloadQuietly()
 {
     const char* stop[] = {mpvprop::kCmdStop, nullptr};

@@ -17,6 +17,9 @@ inline constexpr char kAbLoopA[] = "ab-loop-a";
 inline constexpr char kAbLoopB[] = "ab-loop-b";
 inline constexpr char kTrackList[] = "track-list";
 inline constexpr char kDecoderThreads[] = "vd-lavc-threads";
+// Available once the decoders have put out sound or a picture of the file.
+inline constexpr char kDecodedChannels[] = "audio-params/channel-count";
+inline constexpr char kDecodedWidth[] = "video-params/w";
 
 inline constexpr char kCmdLoadFile[] = "loadfile";
 inline constexpr char kCmdSeek[] = "seek";

@@ -50,6 +50,9 @@ struct WaveformOverview::Decoder {
     AVChannelLayout inLayout{};
     int inFormat = -1;
     int inRate = 0;
+    // The resampler refused the file's sound (more channels than it takes):
+    // every frame would be refused again, each with an error of FFmpeg's.
+    bool unconvertible = false;
 
     ~Decoder() { ff().av_channel_layout_uninit(&inLayout); }
 
@@ -150,11 +153,14 @@ const float* WaveformOverview::Decoder::toMono(int& count)
         SwrContext* s = nullptr;
         resampler.reset();
         if (ff().swr_alloc_set_opts2(&s, &monoLayout, AV_SAMPLE_FMT_FLT, rate, &inLayout,
-                                static_cast<AVSampleFormat>(inFormat), inRate, 0, nullptr) < 0)
+                                static_cast<AVSampleFormat>(inFormat), inRate, 0, nullptr) < 0) {
+            unconvertible = true;
             return nullptr;
+        }
         resampler.reset(s);
         if (ff().swr_init(s) < 0) {
             resampler.reset();
+            unconvertible = true;
             return nullptr;
         }
         if (in->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
@@ -221,7 +227,7 @@ void WaveformOverview::run()
     setState(State::Decoding);
     bool any = false;
     auto take = [&] {
-        while (!m_stop && ff().avcodec_receive_frame(d.codec.get(), d.frame.get()) >= 0) {
+        while (!m_stop && !d.unconvertible && ff().avcodec_receive_frame(d.codec.get(), d.frame.get()) >= 0) {
             int count = 0;
             if (const float* samples = d.toMono(count)) {
                 const std::lock_guard lock(m_mutex);
@@ -232,7 +238,7 @@ void WaveformOverview::run()
             notifyThrottled();
         }
     };
-    while (!m_stop) {
+    while (!m_stop && !d.unconvertible) {
         // An error other than the end is a damaged or cut file: what came so far stays.
         if (ff().av_read_frame(d.format.get(), d.packet.get()) < 0)
             break;
@@ -243,6 +249,10 @@ void WaveformOverview::run()
     }
     if (m_stop)
         return;
+    if (d.unconvertible) {
+        setState(State::Failed);
+        return;
+    }
     ff().avcodec_send_packet(d.codec.get(), nullptr);
     take();
     {

@@ -75,21 +75,23 @@ class TstMpvDecoderThreads : public QObject {
     Q_OBJECT
 
 private slots:
-    void oneThreadUpTo720pAndMpvsChoiceAbove_data()
+    void oneThreadUpTo1080pAndMpvsChoiceAbove_data()
     {
         QTest::addColumn<QString>("tracks");  // type:w:h[:art] separated by spaces
         QTest::addColumn<int>("threads");
         QTest::newRow("no tracks") << "" << 1;
         QTest::newRow("sound only") << "audio:0:0" << 1;
         QTest::newRow("720p") << "video:1280:720 audio:0:0" << 1;
-        QTest::newRow("1080p") << "video:1920:1080" << 0;
+        QTest::newRow("1080p") << "video:1920:1080" << 1;
+        QTest::newRow("1080p as coded") << "video:1920:1088" << 1;
+        QTest::newRow("1440p") << "video:2560:1440" << 0;
         QTest::newRow("720p and large cover art") << "video:1280:720 video:3000:3000:art" << 1;
         QTest::newRow("a small and a large video") << "video:640:360 video:3840:2160" << 0;
         QTest::newRow("size not known") << "video:0:0" << 0;
         QTest::newRow("absurd size") << "video:9223372036854775807:9223372036854775807" << 0;
     }
 
-    void oneThreadUpTo720pAndMpvsChoiceAbove()
+    void oneThreadUpTo1080pAndMpvsChoiceAbove()
     {
         QFETCH(QString, tracks);
         QFETCH(int, threads);
@@ -107,8 +109,10 @@ private slots:
         Mpv().set_property_string(engine.handle(), mpvprop::kDecoderThreads, "5");
         engine.SetMediaFile(QUILLORA_FIXTURES_DIR "/testsrc.mpg");  // 160 x 120
         QCOMPARE(decoderThreads(engine), 1LL);
-        engine.SetMediaFile(QUILLORA_FIXTURES_DIR "/black-1080p.mp4");
+        engine.SetMediaFile(QUILLORA_FIXTURES_DIR "/black-1440p.mp4");
         QCOMPARE(decoderThreads(engine), 0LL);
+        engine.SetMediaFile(QUILLORA_FIXTURES_DIR "/black-1080p.mp4");
+        QCOMPARE(decoderThreads(engine), 1LL);
     }
 };
 

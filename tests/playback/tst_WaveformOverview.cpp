@@ -81,6 +81,7 @@ private slots:
         QTest::newRow("header only") << "cut.wav" << QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16);
         QTest::newRow("missing") << "missing.mp3" << QByteArray();
         QTest::newRow("pipe") << "pipe.mp3" << QByteArray();
+        QTest::newRow("more channels than a resampler takes") << "channels.wav" << QByteArray();
     }
 
     void mediaWithoutDecodableAudioGivesNoPeaks()
@@ -90,6 +91,8 @@ private slots:
         const std::string file = path(qPrintable(name));
         if (name == "pipe.mp3")
             QCOMPARE(mkfifo(file.c_str(), 0600), 0);  // no writer: an open would block
+        else if (name == "channels.wav")
+            WriteToneWavChannels(file, 0.5, 255, 8000);
         else if (name != "missing.mp3")
             WriteBytes(file, bytes.toStdString());
         WaveformOverview overview(file, nullptr);

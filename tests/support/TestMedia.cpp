@@ -52,19 +52,21 @@ std::ofstream openOut(const std::string& path)
     return out;
 }
 
-void writeWav(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate)
+// samples interleaved, channels of them a frame.
+void writeWav(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate, int channels = 1)
 {
     const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+    const auto frameBytes = static_cast<std::uint16_t>(2 * channels);
     auto out = openOut(path);
     out.write("RIFF", 4);
     put32(out, 36 + dataBytes);
     out.write("WAVEfmt ", 8);
     put32(out, 16);
     put16(out, 1);  // PCM
-    put16(out, 1);  // mono
+    put16(out, static_cast<std::uint16_t>(channels));
     put32(out, static_cast<std::uint32_t>(sampleRate));
-    put32(out, static_cast<std::uint32_t>(sampleRate * 2));
-    put16(out, 2);
+    put32(out, static_cast<std::uint32_t>(sampleRate) * frameBytes);
+    put16(out, frameBytes);
     put16(out, 16);
     out.write("data", 4);
     put32(out, dataBytes);
@@ -145,4 +147,12 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 {
     auto out = openOut(path);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteToneWavChannels(const std::string& path, double seconds, int channels, int sampleRate)
+{
+    std::vector<std::int16_t> frames;
+    for (std::int16_t sample : tone(seconds, sampleRate))
+        frames.insert(frames.end(), static_cast<std::size_t>(channels), sample);
+    writeWav(path, frames, sampleRate, channels);
 }

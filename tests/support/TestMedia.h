@@ -23,3 +23,5 @@ void WriteSpansMp3(const std::string& path, const std::vector<ToneSpan>& spans, 
 // A lesson of about `seconds`: phrases of 0.3 to 2 s at changing pitch and
 // loudness, separated by pauses of 0.3 to 1.2 s, the same every time.
 std::vector<ToneSpan> LessonSpans(double seconds);
+// The tone on every one of `channels` channels.
+void WriteToneWavChannels(const std::string& path, double seconds, int channels, int sampleRate = 44100);
