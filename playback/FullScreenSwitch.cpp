@@ -1,5 +1,7 @@
 #include "playback/FullScreenSwitch.h"
 
+#include <QScreen>
+
 void FullScreenSwitch::enter()
 {
     if (m_on || !m_widget.parentWidget())
@@ -13,8 +15,11 @@ void FullScreenSwitch::enter()
     for (qsizetype i = siblings.indexOf(&m_widget) + 1; i < siblings.size() && !m_siblingAbove; ++i)
         if (auto* sibling = qobject_cast<QWidget*>(siblings[i]); sibling && !sibling->isWindow())
             m_siblingAbove = sibling;
+    const QRect screen = m_widget.screen()->geometry();
     // Still the dialog's child: a window of a modal dialog is not blocked by it.
     m_widget.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // Without a window manager to honour the full-screen state, the size does it.
+    m_widget.setGeometry(screen);
     m_widget.showFullScreen();
     m_widget.activateWindow();
     m_widget.setFocus(Qt::OtherFocusReason);

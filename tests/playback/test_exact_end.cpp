@@ -106,7 +106,8 @@ private slots:
         QCOMPARE(d.m_segEnd, 1.9);
 
         click(d, kRepeat);
-        QCOMPARE(d.m_player.GetPosition(), 1.2);
+        const double from = d.m_player.GetPosition();  // already playing
+        QVERIFY2(from >= 1.2 && from < 1.4, qPrintable(QString::number(from)));
         QTRY_VERIFY_WITH_TIMEOUT(!d.IsTimerRunning(kSegmentTimer), 10000);
         QCOMPARE(d.m_player.GetPosition(), 1.9);
         QVERIFY(m_h->prompts.messages.empty());
