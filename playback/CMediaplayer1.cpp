@@ -108,7 +108,7 @@ CMediaplayer1::~CMediaplayer1()
 void CMediaplayer1::showVideo(bool video)
 {
     if (!video)
-        m_fullScreen->leave();
+        leaveFullScreen();
     m_video->setVisible(video);
     m_waveform->setVisible(!video);
     m_line->setVisible(!video && m_subtitlesShown && !m_subtitles->lines().empty());
@@ -292,7 +292,7 @@ bool CMediaplayer1::handleOwnKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Escape:
         if (!m_fullScreen->isOn())
             return false;  // the window's own meaning
-        m_fullScreen->leave();
+        leaveFullScreen();
         return true;
     default: return false;
     }
@@ -302,9 +302,44 @@ bool CMediaplayer1::handleOwnKey(int key, Qt::KeyboardModifiers modifiers)
 void CMediaplayer1::toggleFullScreen()
 {
     if (m_fullScreen->isOn())
-        m_fullScreen->leave();
+        leaveFullScreen();
     else if (!m_video->isHidden())
-        m_fullScreen->enter();
+        enterFullScreen();
+}
+
+// Full screen, the bar lies over the bottom of the picture: the picture
+// keeps the screen's size, which a full-screen video has already, so mpv
+// draws it without scaling it.
+void CMediaplayer1::enterFullScreen()
+{
+    m_fullScreen->enter();
+    layout()->removeWidget(m_bar);
+    placeBarOverPicture();
+    m_bar->raise();
+    m_bar->show();
+}
+
+void CMediaplayer1::leaveFullScreen()
+{
+    if (!m_fullScreen->isOn())
+        return;
+    m_fullScreen->leave();
+    m_video->setCoveredBottom(0);
+    static_cast<QVBoxLayout*>(layout())->addWidget(m_bar);
+}
+
+void CMediaplayer1::placeBarOverPicture()
+{
+    const int height = m_bar->sizeHint().height();
+    m_bar->setGeometry(0, this->height() - height, width(), height);
+    m_video->setCoveredBottom(height);
+}
+
+void CMediaplayer1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_fullScreen->isOn())
+        placeBarOverPicture();
 }
 
 bool CMediaplayer1::isShownFullScreen() const { return m_fullScreen->isOn(); }

@@ -71,6 +71,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
@@ -83,6 +84,9 @@ private:
     // why) when there are no lines or no position.
     std::optional<double> lineKeyPosition();
     void tell(const QString& text);
+    void enterFullScreen();
+    void leaveFullScreen();
+    void placeBarOverPicture();
 
     std::unique_ptr<IMediaEngine> m_engine;
     VideoView* m_video;
