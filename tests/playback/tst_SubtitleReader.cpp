@@ -119,6 +119,21 @@ private slots:
         QCOMPARE(subtitles::ReadSubtitleFile(path, m_going).size(), std::size_t(2000));
     }
 
+    // A container's own text track, made here with the ffmpeg tool; a
+    // media file without one has no lines, and is not read through.
+    void mediaFilesOwnTextTrack()
+    {
+        const std::string srt = write("track.srt", "1\n00:00:00,500 --> 00:00:01,500\ninside\n\n");
+        const std::string film = m_dir.filePath("film.mkv").toStdString();
+        const std::string make = "timeout 30 ffmpeg -v error -y -f lavfi -t 2 -i anullsrc=r=8000:cl=mono -i '" + srt
+                               + "' -c:a pcm_s16le -c:s srt '" + film + "'";
+        QCOMPARE(std::system(make.c_str()), 0);
+        QCOMPARE(describe(subtitles::ReadTrackOfMedia(film, m_going)), QString("0.5-1.5 inside"));
+        const std::string tone = m_dir.filePath("tone.wav").toStdString();
+        WriteToneWav(tone, 1.0);
+        QVERIFY(subtitles::ReadTrackOfMedia(tone, m_going).empty());
+    }
+
     void sidecarHasTheMediaFilesBaseName()
     {
         QTemporaryDir dir;
