@@ -9,6 +9,7 @@
 #include "playback/WaveformView.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPalette>
@@ -55,6 +56,8 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, QWidget* pare
 
     m_video = new VideoView(m_engine->Video(), this);
     m_video->setAccessibleName("视频");
+    m_video->setToolTip("双击或 F 全屏，Esc 退出全屏，V 隐藏/显示字幕\n"
+                        "Ctrl+←/→ 上一行/下一行字幕，L 把这一行作为复读段");
     m_waveform = new WaveformView(this);
     m_waveform->hide();
     m_line = makeLineLabel(this);
@@ -333,6 +336,16 @@ void CMediaplayer1::placeBarOverPicture()
     const int height = m_bar->sizeHint().height();
     m_bar->setGeometry(0, this->height() - height, width(), height);
     m_video->setCoveredBottom(height);
+}
+
+// Closing the full-screen window (the window manager offers it) brings the
+// picture back into the dialog rather than hiding it for good.
+void CMediaplayer1::closeEvent(QCloseEvent* event)
+{
+    if (!m_fullScreen->isOn())
+        return QWidget::closeEvent(event);
+    event->ignore();
+    leaveFullScreen();
 }
 
 void CMediaplayer1::resizeEvent(QResizeEvent* event)

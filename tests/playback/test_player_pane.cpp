@@ -189,6 +189,9 @@ private slots:
         QVERIFY(player.isShownFullScreen());
         QTest::mouseDClick(player.videoView(), Qt::LeftButton);
         QVERIFY(!player.isShownFullScreen());
+        QTest::keyClick(&player, Qt::Key_F);
+        QVERIFY(!player.close());  // the window manager's close brings it back
+        QVERIFY(!player.isShownFullScreen() && player.isVisible());
 
         QTest::keyClick(&player, Qt::Key_Escape);
         QVERIFY(!d.isVisible());
