@@ -13,7 +13,9 @@
 // kept, and a line's text is cut at kMaxTextBytes. Never throws; a file
 // that cannot be read, or is damaged, gives what could be read of it.
 namespace subtitles {
-inline constexpr std::uintmax_t kMaxBytes = std::uintmax_t(64) << 20;
+// FFmpeg holds a whole subtitle file in memory as packets, several times
+// its size: 16 MiB is ten times a 100,000-line file.
+inline constexpr std::uintmax_t kMaxBytes = std::uintmax_t(16) << 20;
 inline constexpr std::size_t kMaxLines = 1'000'000;
 inline constexpr std::size_t kMaxTextBytes = 4096;
 

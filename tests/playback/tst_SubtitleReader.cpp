@@ -106,6 +106,11 @@ private slots:
     {
         QVERIFY(subtitles::ReadSubtitleFile(m_dir.path().toStdString(), m_going).empty());
         QVERIFY(subtitles::ReadSubtitleFile(m_dir.filePath("missing.srt").toStdString(), m_going).empty());
+        std::string huge = "1\n00:00:01,000 --> 00:00:02,000\nfirst\n\n";
+        huge.resize(subtitles::kMaxBytes + 1, '\n');
+        QVERIFY(subtitles::ReadSubtitleFile(write("huge.srt", huge), m_going).empty());
+        huge.resize(subtitles::kMaxBytes);  // at the limit it is read
+        QCOMPARE(subtitles::ReadSubtitleFile(write("huge.srt", huge), m_going).size(), std::size_t(1));
     }
 
     void stopCutsTheReadingShort()
