@@ -32,7 +32,8 @@ WaveformView::WaveformView(QWidget* parent) : QWidget(parent)
     setMinimumSize(16, 16);
     setAccessibleName("波形");
     setToolTip("点击或拖动跳到该处，滚轮放大或缩小\n"
-               "空格 播放/暂停，←/→ 2 秒，Shift+←/→ 0.1 秒，Home 回到开头，[ ] 调速，退格 1.00x，M 静音");
+               "空格 播放/暂停，←/→ 2 秒，Shift+←/→ 0.1 秒，Home 回到开头，[ ] 调速，退格 1.00x，M 静音\n"
+               "刻度 = 字幕行的开头：Ctrl+←/→ 上一行/下一行，L 把这一行作为复读段，V 隐藏/显示字幕");
     m_animation.setTimerType(Qt::PreciseTimer);
     connect(&m_animation, &QTimer::timeout, this, [this] { animate(); });
 }
