@@ -51,6 +51,8 @@ CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
     // told as any other player failure outside the media guard.
     connect(m_player.controlBar(), &PlayerControlBar::failed, this,
             [this](const QString& what) { ReportUnguardedFailure(what.toStdString()); });
+    connect(&m_player, &CMediaplayer1::linePassageChosen, this,
+            [this](double start, double end) { RunCommand([=, this] { OnLineAsPassage(start, end); }); });
     GetDlgItem(kEditStartId)->installEventFilter(this);
     GetDlgItem(kEditEndId)->installEventFilter(this);
     m_commandKeys = new CommandKeys(this);

@@ -79,6 +79,9 @@ public:
     void OnEndLater();
     void OnKillFocusStart();
     void OnKillFocusEnd();
+    // A subtitle line chosen in the player becomes the passage, as if A
+    // and B had been marked at its start and its end.
+    void OnLineAsPassage(double start, double end);
     void OnTimer(unsigned id);
     // What a timer tick runs: OnTimer, with a player failure reported once
     // while it repeats on every tick rather than once per tick.

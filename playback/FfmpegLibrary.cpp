@@ -30,6 +30,9 @@ bool bindAll(FfmpegApi& a, std::string& e)
     BIND(codec, avcodec_send_packet);
     BIND(codec, avcodec_receive_frame);
     BIND(codec, avcodec_free_context);
+    BIND(codec, avcodec_decode_subtitle2);
+    BIND(codec, avsubtitle_free);
+    BIND(codec, avcodec_descriptor_get);
     BIND(codec, av_packet_alloc);
     BIND(codec, av_packet_unref);
     BIND(codec, av_packet_free);
@@ -41,6 +44,8 @@ bool bindAll(FfmpegApi& a, std::string& e)
     BIND(util, av_channel_layout_default);
     BIND(util, av_channel_layout_uninit);
     BIND(util, av_log_set_level);
+    BIND(util, av_dict_set);
+    BIND(util, av_dict_free);
     BIND(resample, swr_alloc_set_opts2);
     BIND(resample, swr_init);
     BIND(resample, swr_get_out_samples);
@@ -56,7 +61,7 @@ const FfmpegApi* load()
     std::string error;
     if (bindAll(api, error))
         return &api;
-    std::fprintf(stderr, "quillora: no waveform: %s\n", error.c_str());
+    std::fprintf(stderr, "quillora: no waveform or subtitle lines: %s\n", error.c_str());
     return nullptr;
 }
 }  // namespace

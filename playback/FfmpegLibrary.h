@@ -4,14 +4,16 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 #include <libavutil/log.h>
 #include <libswresample/swresample.h>
 }
 
 // FFmpeg's libraries, loaded at run time rather than linked: with their
 // dependencies they are well over a hundred shared libraries, which would
-// hold up the window at every start. Only the waveform overview decodes
-// with them, on a thread of its own, so the load happens there.
+// hold up the window at every start. Only the waveform overview and the
+// subtitle reader use them, each on a thread of its own, so the load
+// happens there.
 struct FfmpegApi {
     decltype(&::avformat_alloc_context) avformat_alloc_context;
     decltype(&::avformat_open_input) avformat_open_input;
@@ -25,6 +27,9 @@ struct FfmpegApi {
     decltype(&::avcodec_send_packet) avcodec_send_packet;
     decltype(&::avcodec_receive_frame) avcodec_receive_frame;
     decltype(&::avcodec_free_context) avcodec_free_context;
+    decltype(&::avcodec_decode_subtitle2) avcodec_decode_subtitle2;
+    decltype(&::avsubtitle_free) avsubtitle_free;
+    decltype(&::avcodec_descriptor_get) avcodec_descriptor_get;
     decltype(&::av_packet_alloc) av_packet_alloc;
     decltype(&::av_packet_unref) av_packet_unref;
     decltype(&::av_packet_free) av_packet_free;
@@ -36,6 +41,8 @@ struct FfmpegApi {
     decltype(&::av_channel_layout_default) av_channel_layout_default;
     decltype(&::av_channel_layout_uninit) av_channel_layout_uninit;
     decltype(&::av_log_set_level) av_log_set_level;
+    decltype(&::av_dict_set) av_dict_set;
+    decltype(&::av_dict_free) av_dict_free;
     decltype(&::swr_alloc_set_opts2) swr_alloc_set_opts2;
     decltype(&::swr_init) swr_init;
     decltype(&::swr_get_out_samples) swr_get_out_samples;

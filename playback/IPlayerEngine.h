@@ -43,6 +43,8 @@ public:
     virtual void SetSpeed(double factor) = 0;
     virtual void SetVolume(double percent) = 0;
     virtual void SetMuted(bool muted) = 0;
+    // Whether the subtitles appear in the picture.
+    virtual void SetSubtitlesShown(bool shown) = 0;
     // Called on the GUI thread whenever what the bar shows has changed.
     virtual void SetStatusListener(std::function<void(const PlayerStatus&)> listener) = 0;
     // The last status heard from the player.

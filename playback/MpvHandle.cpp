@@ -81,6 +81,10 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
     setOption(h, "audio-fallback-to-null", "yes");
     setOption(h, "pause", "yes");
     setOption(h, mpvprop::kAudioPitchCorrection, "yes");
+    // Subtitles are sized by the picture, not by the pane around it: in the
+    // small pane a wide picture has black bands above and below, and text
+    // sized by the whole pane covered far too much of the picture.
+    setOption(h, "sub-scale-with-window", "no");
     setOption(h, "vo", options.videoOutput);
     if (!options.audioOutput.empty())
         setOption(h, "ao", options.audioOutput);

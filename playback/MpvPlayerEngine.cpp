@@ -363,6 +363,7 @@ void MpvPlayerEngine::applyArmed(const std::optional<Armed>& armed)
 void MpvPlayerEngine::SetSpeed(double factor) { setDouble(mpvprop::kSpeed, factor); }
 void MpvPlayerEngine::SetVolume(double percent) { setDouble(mpvprop::kVolume, percent); }
 void MpvPlayerEngine::SetMuted(bool muted) { setFlag(mpvprop::kMute, muted); }
+void MpvPlayerEngine::SetSubtitlesShown(bool shown) { setFlag(mpvprop::kSubVisibility, shown); }
 
 void MpvPlayerEngine::setFlag(const char* name, bool value)
 {

@@ -63,6 +63,7 @@ public:
     void SetSpeed(double factor) override;
     void SetVolume(double percent) override;
     void SetMuted(bool muted) override;
+    void SetSubtitlesShown(bool shown) override;
     void SetStatusListener(std::function<void(const PlayerStatus&)> listener) override;
     PlayerStatus Status() override { return m_state.Status(); }
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) override;

@@ -10,6 +10,7 @@ inline constexpr char kEofReached[] = "eof-reached";
 inline constexpr char kSpeed[] = "speed";
 inline constexpr char kVolume[] = "volume";
 inline constexpr char kMute[] = "mute";
+inline constexpr char kSubVisibility[] = "sub-visibility";
 inline constexpr char kVoConfigured[] = "vo-configured";
 inline constexpr char kAudioPitchCorrection[] = "audio-pitch-correction";
 inline constexpr char kEnd[] = "end";

@@ -4,6 +4,8 @@
 #include "playback/VideoFrames.h"
 
 #include <QImage>
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 MpvVideoRenderer::MpvVideoRenderer(mpv_handle* handle, VideoFrames& frames) : m_frames(frames)
@@ -74,7 +76,8 @@ void MpvVideoRenderer::run()
 bool MpvVideoRenderer::render(void* pixels, int width, int height, std::size_t stride)
 {
     int size[2] = {width, height};
-    char format[] = "rgb0";
+    char format[sizeof VideoFrames::kMpvFormat];
+    std::copy(std::begin(VideoFrames::kMpvFormat), std::end(VideoFrames::kMpvFormat), format);
     // Drawn at once: the frame is drawn under the lock the view reads it
     // with, and mpv's video output already paces the frames.
     int blockForTargetTime = 0;

@@ -134,6 +134,13 @@ void CRecorderDlg::OnSetEnd()
     RunGuarded(MediaGuard::Silent, BoxIcon::None, [this] { TakePositionAsEnd(); });
 }
 
+void CRecorderDlg::OnLineAsPassage(double start, double end)
+{
+    m_segStart = m_editStart = start;
+    m_segEnd = m_editEnd = end;
+    DoDataExchange(false);
+}
+
 // The nudges move A or B by the step; a push moves the other end by one
 // step too, not onto the moved one.
 void CRecorderDlg::OnStartEarlier()

@@ -70,7 +70,7 @@ void VideoFrames::Draw(const std::function<bool(QImage&)>& paint)
     // Every frame mpv offers is rendered, shown or not: mpv's video output
     // waits until it has been.
     if (back.size() != pixels)
-        back = QImage(pixels, QImage::Format_RGBX8888);  // bytes r, g, b, x = mpv's "rgb0"
+        back = QImage(pixels, VideoFrames::kFormat);
     back.setDevicePixelRatio(ratio);
     const bool drawn = paint(back);
     {

@@ -12,6 +12,17 @@
 class VideoFrames : public QObject {
     Q_OBJECT
 public:
+    // The window's own pixel format, so that a frame is copied to the
+    // screen as it is rather than converted pixel by pixel (a full-screen
+    // picture would pay that on every frame); kMpvFormat names the same
+    // bytes for mpv's software renderer.
+    static constexpr QImage::Format kFormat = QImage::Format_RGB32;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    static constexpr char kMpvFormat[] = "bgr0";
+#else
+    static constexpr char kMpvFormat[] = "0rgb";
+#endif
+
     // GUI side.
     QImage Latest() const;
     void SetTargetSize(const QSize& pixels, qreal ratio);

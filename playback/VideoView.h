@@ -14,6 +14,10 @@ public:
 
     // Drops the last frame, e.g. when other media is about to be loaded.
     void clear();
+    // How many pixels at the bottom another widget covers (the control bar
+    // over a full-screen picture): a new frame repaints only the rest, so
+    // that the widget over it is not painted again with every frame.
+    void setCoveredBottom(int pixels);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -21,6 +25,8 @@ protected:
 
 private:
     void askForSize();
+    void showNewFrame();
 
     VideoFrames& m_frames;
+    int m_coveredBottom = 0;
 };

@@ -4,14 +4,13 @@
 #include <chrono>
 #include <filesystem>
 
-#include "playback/FfmpegLibrary.h"
+#include "playback/FfmpegPointers.h"
 #include "playback/MediaFile.h"
 
 namespace {
 constexpr std::int64_t kNotifyEveryMs = 40;
 
-// Only once Ffmpeg() has answered with the libraries.
-const FfmpegApi& ff() { return *Ffmpeg(); }
+using ffptr::ff;
 
 std::int64_t nowMs()
 {
@@ -19,30 +18,18 @@ std::int64_t nowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-struct FormatCloser {
-    void operator()(AVFormatContext* f) const { ff().avformat_close_input(&f); }
-};
-struct CodecFreer {
-    void operator()(AVCodecContext* c) const { ff().avcodec_free_context(&c); }
-};
 struct SwrFreer {
     void operator()(SwrContext* s) const { ff().swr_free(&s); }
-};
-struct PacketFreer {
-    void operator()(AVPacket* p) const { ff().av_packet_free(&p); }
-};
-struct FrameFreer {
-    void operator()(AVFrame* f) const { ff().av_frame_free(&f); }
 };
 }  // namespace
 
 // Everything FFmpeg hands out for one file, freed in reverse order.
 struct WaveformOverview::Decoder {
-    std::unique_ptr<AVFormatContext, FormatCloser> format;
-    std::unique_ptr<AVCodecContext, CodecFreer> codec;
+    ffptr::Format format;
+    ffptr::Codec codec;
     std::unique_ptr<SwrContext, SwrFreer> resampler;
-    std::unique_ptr<AVPacket, PacketFreer> packet{ff().av_packet_alloc()};
-    std::unique_ptr<AVFrame, FrameFreer> frame{ff().av_frame_alloc()};
+    ffptr::Packet packet{ff().av_packet_alloc()};
+    ffptr::Frame frame{ff().av_frame_alloc()};
     int stream = -1;
     int rate = 0;
     std::vector<float> mono;

@@ -15,6 +15,8 @@ const QColor kAxis(48, 56, 64);
 const QColor kPeaks(80, 200, 160);
 const QColor kPassage(230, 160, 20);
 const QColor kPosition(255, 255, 255);
+const QColor kLineStart(120, 160, 255);
+constexpr int kLineStartTick = 6;  // pixels, at the top and the bottom
 constexpr double kShortestSpan = 1.0;  // seconds across the pane, zoomed in fully
 constexpr int kLineHalfWidth = 2;      // what a repaint of the position line covers either side
 // Peaks are drawn to this share of the half height at the file's loudest,
@@ -30,7 +32,8 @@ WaveformView::WaveformView(QWidget* parent) : QWidget(parent)
     setMinimumSize(16, 16);
     setAccessibleName("波形");
     setToolTip("点击或拖动跳到该处，滚轮放大或缩小\n"
-               "空格 播放/暂停，←/→ 2 秒，Shift+←/→ 0.1 秒，Home 回到开头，[ ] 调速，退格 1.00x，M 静音");
+               "空格 播放/暂停，←/→ 2 秒，Shift+←/→ 0.1 秒，Home 回到开头，[ ] 调速，退格 1.00x，M 静音\n"
+               "刻度 = 字幕行的开头：Ctrl+←/→ 上一行/下一行，L 把这一行作为复读段，V 隐藏/显示字幕");
     m_animation.setTimerType(Qt::PreciseTimer);
     connect(&m_animation, &QTimer::timeout, this, [this] { animate(); });
 }
@@ -102,6 +105,13 @@ void WaveformView::setPassage(double start, double end)
         return;
     m_passageStart = start;
     m_passageEnd = end;
+    update();
+}
+
+void WaveformView::setLineStarts(std::vector<double> starts)
+{
+    m_lineStarts = std::move(starts);
+    m_waveformStale = true;
     update();
 }
 
@@ -275,8 +285,30 @@ void WaveformView::drawWaveform()
             painter.fillRect(x, std::min(top, mid), 1, std::max(1, bottom - top + 1), kPeaks);
         }
     }
+    drawLineStarts(painter, pixels);
     m_waveform.setDevicePixelRatio(ratio);
     m_waveformStale = false;
+}
+
+// Ticks rather than lines, so the peaks stay readable; one per pixel column
+// however many lines start in it.
+void WaveformView::drawLineStarts(QPainter& painter, const QSize& pixels) const
+{
+    const double span = viewSpan();
+    if (m_lineStarts.empty() || span <= 0.0)
+        return;
+    const double perSecond = pixels.width() / span;
+    const int tick = std::min(kLineStartTick, pixels.height() / 4);
+    auto it = std::lower_bound(m_lineStarts.begin(), m_lineStarts.end(), m_viewStart);
+    int lastX = -1;
+    for (; it != m_lineStarts.end() && *it <= m_viewStart + span; ++it) {
+        const int x = static_cast<int>((*it - m_viewStart) * perSecond);
+        if (x == lastX)
+            continue;
+        lastX = x;
+        painter.fillRect(x, 0, 1, tick, kLineStart);
+        painter.fillRect(x, pixels.height() - tick, 1, tick, kLineStart);
+    }
 }
 
 void WaveformView::drawPassage(QPainter& painter) const

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 class WaveformOverview;
 
@@ -32,6 +33,9 @@ public:
     // A and B in seconds; `end` <= `start` marks A alone, both 0 nothing.
     void setPassage(double start, double end);
     void setFocusShown(bool shown);
+    // Where the subtitle lines start, in seconds, in order; each is marked.
+    void setLineStarts(std::vector<double> starts);
+    const std::vector<double>& lineStarts() const { return m_lineStarts; }
 
     const WaveformOverview* overview() const { return m_overview.get(); }
     // The stretch of the file shown, in seconds.
@@ -65,6 +69,7 @@ private:
     void repaintLine(int x);
     void drawWaveform();
     void drawPassage(QPainter& painter) const;
+    void drawLineStarts(QPainter& painter, const QSize& pixels) const;
     double duration() const;
     double timeAt(double x) const;
     double xOf(double seconds) const;
@@ -78,6 +83,7 @@ private:
     PositionClock m_clock;
     double m_passageStart = 0.0;
     double m_passageEnd = 0.0;
+    std::vector<double> m_lineStarts;
     double m_viewStart = 0.0;
     double m_viewSpan = 0.0;  // 0: the whole file
     bool m_dragging = false;

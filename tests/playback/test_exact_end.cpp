@@ -5,6 +5,7 @@
 #include "app/TextFile.h"
 #include "pausepoints/PausePointFile.h"
 #include "playback/MpvPlayerEngine.h"
+#include "playback/SubtitleTrack.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -82,6 +83,34 @@ private slots:
         click(d, kRepeat);
         QTRY_VERIFY_WITH_TIMEOUT(!d.IsTimerRunning(kSegmentTimer), 10000);
         QCOMPARE(d.m_player.GetPosition(), 1.6);
+    }
+
+    // L makes the line playing the passage; the repeat (key R, button
+    // 复读) then plays exactly that line.
+    void lineTakenAsThePassageReplaysExactlyThatLine()
+    {
+        m_h = std::make_unique<DialogHarness>(std::string(), true,
+                                              [] { return std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()); });
+        CRecorderDlg& d = *m_h->dialog;
+        const std::string media = m_h->path("lined.wav");
+        WriteToneWav(media, 8.0);
+        WriteFileBytes(m_h->path("lined.srt"), "1\n00:00:01,200 --> 00:00:01,900\nfirst\n\n"
+                                                "2\n00:00:03,000 --> 00:00:03,500\nsecond\n\n");
+        m_h->prompts.openAnswers.push_back(media);
+        click(d, kOpen);
+        d.m_player.Pause();
+        QTRY_VERIFY(!d.m_player.subtitles().lines().empty());
+        d.m_player.SetPosition(1.5);
+        QTest::keyClick(&d.m_player, Qt::Key_L);
+        QCOMPARE(d.m_segStart, 1.2);
+        QCOMPARE(d.m_segEnd, 1.9);
+
+        click(d, kRepeat);
+        const double from = d.m_player.GetPosition();  // already playing
+        QVERIFY2(from >= 1.2 && from < 1.4, qPrintable(QString::number(from)));
+        QTRY_VERIFY_WITH_TIMEOUT(!d.IsTimerRunning(kSegmentTimer), 10000);
+        QCOMPARE(d.m_player.GetPosition(), 1.9);
+        QVERIFY(m_h->prompts.messages.empty());
     }
 
     void infinitelyGoesOnFromA()

@@ -1,16 +1,39 @@
 // The player pane inside the main window, on the fake player.
 #include "DialogHarness.h"
 #include "support/TestMedia.h"
+#include "playback/SubtitleTrack.h"
+#include "playback/VideoView.h"
 #include "playback/WaveformOverview.h"
 #include "playback/WaveformView.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
 namespace {
 void click(CRecorderDlg& d, int id) { static_cast<QPushButton*>(d.GetDlgItem(id))->click(); }
+QString textOf(CRecorderDlg& d, int id) { return static_cast<QLineEdit*>(d.GetDlgItem(id))->text(); }
+
+// Opens a media file, with these subtitle lines beside it unless empty,
+// and waits until the player has read them.
+void openWithLines(DialogHarness& h, const std::string& srt)
+{
+    const std::string media = h.path("lesson.mp3");
+    WriteBytes(media, std::string(3000, '\x33'));
+    if (!srt.empty())
+        WriteBytes(h.path("lesson.srt"), srt);
+    h.prompts.openAnswers.push_back(media);
+    click(*h.dialog, 1009);
+    QTRY_VERIFY(!h.dialog->m_player.subtitles().loading());
 }
+
+const char kThreeLines[] = "1\n00:00:01,000 --> 00:00:03,000\nfirst\n\n"
+                           "2\n00:00:05,000 --> 00:00:06,500\nsecond\n\n"
+                           "3\n00:00:08,000 --> 00:00:09,000\nthird\n\n";
+}  // namespace
 
 class PlayerPaneTest : public QObject {
     Q_OBJECT
@@ -66,6 +89,112 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(&h.dialog->m_player));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         QCOMPARE(h.player().count("Play"), 1);
+    }
+
+    void lineKeysWalkTheLinesAndLTakesOneAsThePassage()
+    {
+        DialogHarness h;
+        openWithLines(h, kThreeLines);
+        CRecorderDlg& d = *h.dialog;
+        CMediaplayer1& player = d.m_player;
+        QCOMPARE(player.waveformView()->lineStarts(), (std::vector<double>{1.0, 5.0, 8.0}));
+        const int pausePoints = d.m_listPausePoints->count();
+
+        h.player().position = 3.5;  // between the first and the second
+        QTest::keyClick(&player, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(h.player().position, 5.0);
+        QCOMPARE(player.lineLabel()->text(), QString("second"));
+        QCOMPARE(player.lineLabel()->accessibleName(), QString("字幕：second"));
+        QTest::keyClick(&player, Qt::Key_Left, Qt::ControlModifier);
+        QCOMPARE(h.player().position, 1.0);
+
+        h.player().position = 3.5;
+        QTest::keyClick(&player, Qt::Key_L);  // between lines: the next one
+        QCOMPARE(d.m_segStart, 5.0);
+        QCOMPARE(d.m_segEnd, 6.5);
+        QCOMPARE(textOf(d, 1002), QString("5"));
+        QCOMPARE(textOf(d, 1003), QString("6.5"));
+        QCOMPARE(player.waveformView()->passageEnd(), 6.5);
+        h.player().position = 8.2;
+        QTest::keyClick(&player, Qt::Key_L);  // the line playing
+        QCOMPARE(d.m_segStart, 8.0);
+        QCOMPARE(d.m_segEnd, 9.0);
+        h.player().position = 9.5;
+        QTest::keyClick(&player, Qt::Key_L);  // after the last: nothing
+        QCOMPARE(d.m_segStart, 8.0);
+        QCOMPARE(d.m_listPausePoints->count(), pausePoints);
+        QVERIFY(!d.m_pausePointsModified);
+        QVERIFY(h.prompts.messages.empty());
+    }
+
+    void withoutLinesTheKeysOnlySaySo()
+    {
+        DialogHarness h;
+        openWithLines(h, "");
+        CMediaplayer1& player = h.dialog->m_player;
+        h.player().position = 2.0;
+        h.dialog->m_segStart = 1.0;
+        const auto calls = h.player().calls.size();
+        for (auto [key, modifiers] : {std::pair{Qt::Key_L, Qt::NoModifier}, {Qt::Key_Right, Qt::ControlModifier},
+                                      {Qt::Key_Left, Qt::ControlModifier}}) {
+            player.setStatusTip(QString());
+            QTest::keyClick(&player, key, modifiers);
+            QCOMPARE(player.statusTip(), QString("这个文件没有字幕行"));
+        }
+        QCOMPARE(h.player().calls.size(), calls);
+        QCOMPARE(h.dialog->m_segStart, 1.0);
+        QVERIFY(player.lineLabel()->isHidden());
+        QVERIFY(h.prompts.messages.empty());
+    }
+
+    void vHidesTheSubtitlesAndTheLine()
+    {
+        DialogHarness h;
+        openWithLines(h, kThreeLines);
+        CMediaplayer1& player = h.dialog->m_player;
+        QTRY_VERIFY(!player.waveformView()->isHidden());  // no video: the waveform and the line
+        QVERIFY(!player.lineLabel()->isHidden());
+        QTest::keyClick(&player, Qt::Key_V);
+        QCOMPARE(h.player().count("SetSubtitlesShown 0"), 1);
+        QVERIFY(player.lineLabel()->isHidden());
+        QTest::keyClick(&player, Qt::Key_V);
+        QCOMPARE(h.player().count("SetSubtitlesShown 1"), 1);
+        QVERIFY(!player.lineLabel()->isHidden());
+    }
+
+    // Esc in full screen leaves it and nothing else; outside, it ends the dialog.
+    void fullScreenComesAndGoesAndEscOnlyLeavesIt()
+    {
+        DialogHarness h;
+        CRecorderDlg& d = *h.dialog;
+        CMediaplayer1& player = d.m_player;
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        const QRect placed = player.geometry();
+        QWidget* about = d.GetDlgItem(1036);
+        QVERIFY(player.videoView()->isVisible());
+
+        QTest::keyClick(&player, Qt::Key_F);
+        QVERIFY(player.isShownFullScreen() && player.isWindow() && player.isFullScreen());
+        QCOMPARE(player.parentWidget(), static_cast<QWidget*>(&d));
+        QTest::keyClick(&player, Qt::Key_Escape);
+        QVERIFY(!player.isShownFullScreen() && !player.isWindow());
+        QVERIFY(d.isVisible());
+        QCOMPARE(player.geometry(), placed);
+        // The dialog's buttons that overlap the player stay above it.
+        const QObjectList& order = d.children();
+        QVERIFY(order.indexOf(&player) < order.indexOf(about));
+
+        QTest::mouseDClick(player.videoView(), Qt::LeftButton);
+        QVERIFY(player.isShownFullScreen());
+        QTest::mouseDClick(player.videoView(), Qt::LeftButton);
+        QVERIFY(!player.isShownFullScreen());
+        QTest::keyClick(&player, Qt::Key_F);
+        QVERIFY(!player.close());  // the window manager's close brings it back
+        QVERIFY(!player.isShownFullScreen() && player.isVisible());
+
+        QTest::keyClick(&player, Qt::Key_Escape);
+        QVERIFY(!d.isVisible());
     }
 };
 

@@ -51,6 +51,21 @@ double mpvDouble(MpvPlayerEngine& engine, const char* name)
     return value;
 }
 
+// Rows of the video area that hold bright (subtitle) pixels: from the first to the last.
+int brightRows(CMediaplayer1& player)
+{
+    const QImage shot = player.grab(player.videoView()->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+    int first = -1, last = -1;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) > 160) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+    return first < 0 ? 0 : last - first + 1;
+}
+
 int mpvFlag(MpvPlayerEngine& engine, const char* name)
 {
     int value = -1;
@@ -91,6 +106,33 @@ private slots:
         player.SetMediaFile(kFixture);
         QTRY_VERIFY(player.videoView()->isVisible());
         QVERIFY(!player.waveformView()->isVisible());
+    }
+
+    // A black picture with a two-row cue beside it: the cue fits a fifth of
+    // the picture in the small pane, and V takes it away and brings it back.
+    void subtitlesFitThePaneAndVHidesThem()
+    {
+        const std::string film = m_dir.filePath("black.mp4").toStdString();
+        QVERIFY(QFile::copy(QUILLORA_FIXTURES_DIR "/black-1080p.mp4", QString::fromStdString(film)));
+        WriteBytes(m_dir.filePath("black.srt").toStdString(),
+                   "1\n00:00:00,000 --> 00:00:10,000\nA first row of a cue, long enough\nand its second row\n\n");
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(withVideo()));
+        player.resize(401, 374);
+        player.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&player));
+        player.SetMediaFile(film);
+        QTRY_VERIFY_WITH_TIMEOUT(brightRows(player) > 0, 5000);
+        QTest::qWait(100);
+        const QSize view = player.videoView()->size();
+        const int picture = std::min(view.height(), view.width() * 9 / 16);
+        const int rows = brightRows(player);
+        QVERIFY2(rows <= picture / 5, qPrintable(QString("%1 of %2 rows").arg(rows).arg(picture)));
+        QVERIFY2(rows >= picture / 15, qPrintable(QString("%1 of %2 rows").arg(rows).arg(picture)));
+
+        QTest::keyClick(&player, Qt::Key_V);
+        QTRY_COMPARE(brightRows(player), 0);
+        QTest::keyClick(&player, Qt::Key_V);
+        QTRY_VERIFY(brightRows(player) > 0);
     }
 
     void seekShowsItsFrame()

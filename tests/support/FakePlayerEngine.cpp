@@ -55,6 +55,7 @@ void FakePlayerEngine::Stop()
 void FakePlayerEngine::SetSpeed(double factor) { record("SetSpeed " + FormatShown(factor), "SetSpeed"); }
 void FakePlayerEngine::SetVolume(double percent) { record("SetVolume " + FormatShown(percent), "SetVolume"); }
 void FakePlayerEngine::SetMuted(bool muted) { record(muted ? "SetMuted 1" : "SetMuted 0", "SetMuted"); }
+void FakePlayerEngine::SetSubtitlesShown(bool shown) { record(shown ? "SetSubtitlesShown 1" : "SetSubtitlesShown 0", "SetSubtitlesShown"); }
 void FakePlayerEngine::PrepareInBackground(std::function<void()> ready)
 {
     ++preparations;

@@ -23,6 +23,7 @@ public:
     void SetSpeed(double factor) override;
     void SetVolume(double percent) override;
     void SetMuted(bool muted) override;
+    void SetSubtitlesShown(bool shown) override;
     void SetStatusListener(std::function<void(const PlayerStatus&)> listener) override;
     PlayerStatus Status() override;
     // Records the end only; the fake plays nothing to cut.
