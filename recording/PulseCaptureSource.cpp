@@ -233,8 +233,7 @@ void PulseCaptureSource::onReadable(pa_stream* stream, std::size_t, void* self)
         const void* data = nullptr;
         std::size_t bytes = 0;
         if (pa.stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
-        // A hole (no data) is dropped like audio.
-        if (data) source->queue(static_cast<const std::int16_t*>(data), bytes / sizeof(std::int16_t), limit);
+        source->queue(static_cast<const std::int16_t*>(data), bytes / sizeof(std::int16_t), limit);
         pa.stream_drop(stream);
     }
     std::lock_guard lock(source->m_mutex);
@@ -254,5 +253,10 @@ void PulseCaptureSource::queue(const std::int16_t* samples, std::size_t count, s
         m_failed = true;
         return;
     }
-    m_queue.insert(m_queue.end(), samples, samples + count);
+    // A hole the server reports (no data) is kept as silence, so what
+    // follows stays in its place.
+    if (samples)
+        m_queue.insert(m_queue.end(), samples, samples + count);
+    else
+        m_queue.insert(m_queue.end(), count, std::int16_t{0});
 }

@@ -51,6 +51,7 @@ private:
     // failure or when the deadline passes.
     bool waitFor(const bool& ready, std::chrono::steady_clock::time_point deadline);
     void fail(const std::string& reason);
+    // Adds samples (silence for nullptr) to the queue, or ends as overrun.
     void queue(const std::int16_t* samples, std::size_t count, std::size_t limit);
 
     std::chrono::milliseconds m_openTimeout;
