@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -35,6 +36,10 @@ public:
     // Frames already captured and waiting for read(), which hands them out
     // without waiting.
     virtual std::size_t queuedFrames() const { return 0; }
+    // Frames captured since open(), read or not: where in the audio a pause
+    // or stop pressed now falls. Safe from any thread. None for a source
+    // that only captures as it is read.
+    virtual std::optional<std::uint64_t> capturedFrames() const { return std::nullopt; }
     // Why open() or read() failed, in words for the user.
     virtual std::string lastError() const { return "the sound input is not available"; }
 };

@@ -45,6 +45,7 @@ bool PulseCaptureSource::open(CaptureFormat& format)
         return false;
     }
     m_pa = &library.api;
+    m_captured.store(0);
     m_loop = m_pa->threaded_mainloop_new();
     if (!m_loop || m_pa->threaded_mainloop_start(m_loop) < 0) {
         fail("the sound system could not be started");
@@ -233,14 +234,14 @@ void PulseCaptureSource::onReadable(pa_stream* stream, std::size_t, void* self)
         const void* data = nullptr;
         std::size_t bytes = 0;
         if (pa.stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
-        source->queue(static_cast<const std::int16_t*>(data), bytes / sizeof(std::int16_t), limit);
+        source->queue(static_cast<const std::int16_t*>(data), bytes / sizeof(std::int16_t), format->channels, limit);
         pa.stream_drop(stream);
     }
     std::lock_guard lock(source->m_mutex);
     source->m_changed.notify_all();
 }
 
-void PulseCaptureSource::queue(const std::int16_t* samples, std::size_t count, std::size_t limit)
+void PulseCaptureSource::queue(const std::int16_t* samples, std::size_t count, std::size_t channels, std::size_t limit)
 {
     std::lock_guard lock(m_mutex);
     if (m_overrun) return;
@@ -259,4 +260,5 @@ void PulseCaptureSource::queue(const std::int16_t* samples, std::size_t count, s
         m_queue.insert(m_queue.end(), samples, samples + count);
     else
         m_queue.insert(m_queue.end(), count, std::int16_t{0});
+    m_captured.fetch_add(count / channels);
 }

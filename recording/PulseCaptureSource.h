@@ -2,6 +2,7 @@
 
 #include "recording/ICaptureSource.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -39,6 +40,7 @@ public:
     std::ptrdiff_t read(std::span<std::int16_t> buffer) override;
     void close() override;
     std::size_t queuedFrames() const override;
+    std::optional<std::uint64_t> capturedFrames() const override { return m_captured.load(); }
     std::string lastError() const override;
 
 private:
@@ -52,7 +54,7 @@ private:
     bool waitFor(const bool& ready, std::chrono::steady_clock::time_point deadline);
     void fail(const std::string& reason);
     // Adds samples (silence for nullptr) to the queue, or ends as overrun.
-    void queue(const std::int16_t* samples, std::size_t count, std::size_t limit);
+    void queue(const std::int16_t* samples, std::size_t count, std::size_t channels, std::size_t limit);
 
     std::chrono::milliseconds m_openTimeout;
     std::chrono::seconds m_backlogLimit;
@@ -62,6 +64,7 @@ private:
     pa_context* m_context = nullptr;
     pa_stream* m_stream = nullptr;
     int m_channels = 1;
+    std::atomic<std::uint64_t> m_captured{0};  // frames queued since open
 
     // Shared with the loop's thread.
     mutable std::mutex m_mutex;

@@ -20,7 +20,8 @@ struct TakeWorker::Take {
     CaptureFormat format{kSampleRate, 1};
     std::uint64_t startFrames = 0;  // in the file before this take
     std::uint64_t startBytes = 0;
-    bool paused = false;     // as last seen while the take was wanted
+    std::uint64_t readFrames = 0;  // from the source since it was opened
+    bool paused = false;
     bool stopAsked = false;  // ended on request rather than by itself
     bool fileIntact = true;  // false once a chunk did not reach the file
     std::string failure;     // what ended the take: "the disk is full"
@@ -38,9 +39,7 @@ TakeWorker::~TakeWorker() = default;
 bool TakeWorker::request(bool record, const std::string& path)
 {
     std::lock_guard lock(m_mutex);
-    m_wanted = Request{m_wanted.generation + 1, record, path};
-    m_paused = false;
-    m_changed.notify_all();
+    want(Request{m_wanted.generation + 1, record, path});
     if (m_threadRunning) return false;
     m_threadRunning = true;
     return true;
@@ -61,13 +60,36 @@ bool TakeWorker::isPaused() const
 void TakeWorker::togglePause()
 {
     std::lock_guard lock(m_mutex);
-    if (m_wanted.record && m_ended != m_wanted.generation) m_paused = !m_paused;
+    if (m_wanted.record && m_ended != m_wanted.generation) togglePauseLocked();
 }
 
 void TakeWorker::resume()
 {
     std::lock_guard lock(m_mutex);
+    if (m_paused) togglePauseLocked();
+}
+
+void TakeWorker::togglePauseLocked()
+{
+    m_paused = !m_paused;
+    m_toggles.push_back(PauseToggle{m_wanted.generation, pressPosition(), m_paused});
+}
+
+std::optional<std::uint64_t> TakeWorker::pressPosition() const
+{
+    return m_takeOpen ? m_source->capturedFrames() : std::nullopt;
+}
+
+// The first request after a take began marks where that take ends.
+void TakeWorker::want(Request request)
+{
+    if (m_takeOpen) {
+        m_endAt = pressPosition();
+        m_takeOpen = false;
+    }
+    m_wanted = std::move(request);
     m_paused = false;
+    m_changed.notify_all();
 }
 
 void TakeWorker::replaceFile(const std::string& path)
@@ -88,10 +110,7 @@ bool TakeWorker::abandon()
     m_abandoned = true;
     if (m_failure) std::fprintf(stderr, "quillora: %s\n", DescribeTakeFailure(*m_failure).c_str());
     m_failure.reset();
-    if (m_wanted.record && m_ended != m_wanted.generation) {
-        m_wanted = Request{m_wanted.generation + 1, false, {}};
-        m_changed.notify_all();
-    }
+    if (m_wanted.record && m_ended != m_wanted.generation) want(Request{m_wanted.generation + 1, false, {}});
     return m_threadRunning;
 }
 
@@ -155,7 +174,14 @@ bool TakeWorker::openTake(Take& take)
     // The device is opened before the file so that a missing device leaves
     // an earlier recording of the same name untouched.
     if (!m_source->open(take.format)) return refuseStart(take, "No sound input could be opened: " + m_source->lastError());
-    if (!isCurrent(take.generation, take.paused)) {
+    bool current = false;
+    {
+        std::lock_guard lock(m_mutex);
+        current = m_wanted.generation == take.generation;
+        m_takeOpen = current;
+        m_endAt.reset();
+    }
+    if (!current) {
         m_source->close();  // stopped while the input opened: nothing happened
         return false;
     }
@@ -192,6 +218,10 @@ bool TakeWorker::openTake(Take& take)
 
 bool TakeWorker::refuseStart(const Take& take, const std::string& what)
 {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_wanted.generation == take.generation) m_takeOpen = false;
+    }
     m_file->reset();
     m_frames.store(0);
     reportFailure(TakeFailure{what, {}, 0, kSampleRate});
@@ -203,7 +233,6 @@ void TakeWorker::capture(Take& take)
 {
     while (true) {
         const std::ptrdiff_t frames = m_source->read(m_buffer);
-        const bool current = isCurrent(take.generation, take.paused);
         if (frames == ICaptureSource::kOverrun) {
             take.failure = m_source->lastError();
             return;
@@ -212,12 +241,17 @@ void TakeWorker::capture(Take& take)
             take.failure = "the sound input was lost (" + m_source->lastError() + ")";
             return;
         }
-        // Paused audio is read and dropped, so nothing stale waits in the
-        // server's buffer for the resume.
-        if (frames > 0 && !take.paused && !recordChunk(take, static_cast<std::size_t>(frames))) return;
+        bool current = true;
+        std::optional<std::uint64_t> endAt;
+        {
+            std::lock_guard lock(m_mutex);
+            current = m_wanted.generation == take.generation;
+            if (!current) endAt = m_endAt;
+        }
+        if (frames > 0 && !recordRead(take, static_cast<std::size_t>(frames), endAt)) return;
         if (!current) {
             take.stopAsked = true;
-            drainBacklog(take);
+            drainBacklog(take, endAt);
             return;
         }
     }
@@ -225,22 +259,63 @@ void TakeWorker::capture(Take& take)
 
 // What was captured before the stop belongs to the take, also when the
 // encoder or the disk fell behind and it is still queued.
-void TakeWorker::drainBacklog(Take& take)
+void TakeWorker::drainBacklog(Take& take, std::optional<std::uint64_t> endAt)
 {
     const auto channels = static_cast<std::size_t>(take.format.channels);
     std::size_t left = m_source->queuedFrames();
+    if (endAt) left = std::min<std::uint64_t>(left, *endAt - std::min(*endAt, take.readFrames));
     while (left > 0) {
         const std::size_t wanted = std::min(left, m_buffer.size() / channels);
         const std::ptrdiff_t frames = m_source->read(std::span(m_buffer).first(wanted * channels));
-        if (frames <= 0) return;
-        if (!take.paused && !recordChunk(take, static_cast<std::size_t>(frames))) return;
+        if (frames <= 0 || !recordRead(take, static_cast<std::size_t>(frames), endAt)) return;
         left -= std::min(left, static_cast<std::size_t>(frames));
     }
 }
 
-bool TakeWorker::recordChunk(Take& take, std::size_t frames)
+// Paused audio is read and dropped, so nothing stale waits in the server's
+// buffer for the resume.
+bool TakeWorker::recordRead(Take& take, std::size_t frames, std::optional<std::uint64_t> endAt)
 {
-    const auto bytes = m_encoder->encode({m_buffer.data(), frames * static_cast<std::size_t>(take.format.channels)});
+    const std::uint64_t first = take.readFrames;
+    const std::uint64_t last = first + frames;
+    take.readFrames = last;
+    std::uint64_t at = first;
+    while (at < last && !(endAt && at >= *endAt)) {
+        const std::optional<PauseToggle> toggle = nextToggle(take.generation);
+        if (toggle && (!toggle->at || *toggle->at <= at)) {
+            take.paused = toggle->paused;
+            dropToggle();
+            continue;
+        }
+        std::uint64_t end = last;
+        if (toggle) end = std::min(end, *toggle->at);
+        if (endAt) end = std::min(end, *endAt);
+        if (!take.paused && !recordChunk(take, static_cast<std::size_t>(at - first), static_cast<std::size_t>(end - at)))
+            return false;
+        at = end;
+    }
+    return true;
+}
+
+// The oldest toggle of this take; those of earlier takes are dropped.
+std::optional<TakeWorker::PauseToggle> TakeWorker::nextToggle(std::uint64_t generation)
+{
+    std::lock_guard lock(m_mutex);
+    while (!m_toggles.empty() && m_toggles.front().generation < generation) m_toggles.pop_front();
+    if (m_toggles.empty() || m_toggles.front().generation != generation) return std::nullopt;
+    return m_toggles.front();
+}
+
+void TakeWorker::dropToggle()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_toggles.empty()) m_toggles.pop_front();
+}
+
+bool TakeWorker::recordChunk(Take& take, std::size_t offset, std::size_t frames)
+{
+    const auto channels = static_cast<std::size_t>(take.format.channels);
+    const auto bytes = m_encoder->encode({m_buffer.data() + offset * channels, frames * channels});
     if (m_encoder->error() < 0) {
         take.failure = encoderFailure(m_encoder->error());
         take.fileIntact = false;
@@ -276,6 +351,10 @@ void TakeWorker::finishTake(Take& take)
         }
     }
     m_encoder->close();
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_wanted.generation == take.generation) m_takeOpen = false;
+    }
     if (!take.fileIntact) countOnlyWrittenFrames(take);
     // The input is let go before the sync, which a slow disk can make long.
     m_source->close();
@@ -297,14 +376,6 @@ void TakeWorker::countOnlyWrittenFrames(const Take& take)
     const std::uint64_t written =
         take.startFrames + bytes * kSampleRate / static_cast<unsigned>(m_encoder->bytesPerSecond());
     m_frames.store(std::min(m_frames.load(), written));
-}
-
-bool TakeWorker::isCurrent(std::uint64_t generation, bool& paused) const
-{
-    std::lock_guard lock(m_mutex);
-    if (m_wanted.generation != generation) return false;
-    paused = m_paused;
-    return true;
 }
 
 void TakeWorker::settle(std::uint64_t generation, bool ended)

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -68,17 +69,33 @@ private:
         bool record = false;
         std::string path;
     };
+    // A pause or resume, at the capture position where it was pressed
+    // (none: at whatever the worker reads next).
+    struct PauseToggle {
+        std::uint64_t generation = 0;
+        std::optional<std::uint64_t> at;
+        bool paused = false;
+    };
     struct Take;
+
+    // Under m_mutex: what a press made now means for the take's audio.
+    std::optional<std::uint64_t> pressPosition() const;
+    void want(Request request);
+    void togglePauseLocked();
 
     void record(const Request& request);
     bool openTake(Take& take);
     bool refuseStart(const Take& take, const std::string& what);
     void capture(Take& take);
-    void drainBacklog(Take& take);
-    bool recordChunk(Take& take, std::size_t frames);
+    void drainBacklog(Take& take, std::optional<std::uint64_t> endAt);
+    // Records what read() just gave, paused where the user paused and cut
+    // where the stop was pressed; false when the take has to end.
+    bool recordRead(Take& take, std::size_t frames, std::optional<std::uint64_t> endAt);
+    std::optional<PauseToggle> nextToggle(std::uint64_t generation);
+    void dropToggle();
+    bool recordChunk(Take& take, std::size_t offset, std::size_t frames);
     void finishTake(Take& take);
     void countOnlyWrittenFrames(const Take& take);
-    bool isCurrent(std::uint64_t generation, bool& paused) const;
     void settle(std::uint64_t generation, bool ended);
     void reportFailure(TakeFailure failure);
 
@@ -98,6 +115,11 @@ private:
     std::uint64_t m_settled = 0;  // the last generation taken up
     std::uint64_t m_ended = 0;    // the last generation whose take failed or ended by itself
     bool m_paused = false;
+    std::deque<PauseToggle> m_toggles;
+    // The running take's source is open, so a press has a capture position;
+    // m_endAt is where the request that ended that take was made.
+    bool m_takeOpen = false;
+    std::optional<std::uint64_t> m_endAt;
     bool m_threadRunning = false;
     bool m_abandoned = false;
     std::set<std::string> m_replace;

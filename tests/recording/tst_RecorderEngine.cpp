@@ -3,11 +3,13 @@
 #include "RecorderFixture.h"
 #include "recording/BackgroundTakes.h"
 #include "recording/Mp3Encoder.h"
+#include "support/FaultyOutputFile.h"
 
 #include <QFile>
 #include <QtTest>
 
 #include <cmath>
+#include <thread>
 
 namespace {
 bool near(double value, double expected, double tolerance) { return std::abs(value - expected) <= tolerance; }
@@ -96,6 +98,52 @@ private slots:
         const auto audio = decodeMp3(path.toStdString());
         QVERIFY(audio);
         QVERIFY2(near(audio->seconds(), 3.0, 0.1), qPrintable(QString::number(audio->seconds())));
+    }
+
+    // The worker falls behind a live input while the disk stalls; a pause,
+    // a resume and a stop pressed meanwhile take effect where they were
+    // pressed in the audio, not where the worker is when it catches up.
+    void pressesDuringAStallTakeEffectWhereMade()
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("stall.mp3").toStdString();
+        SineOptions options;
+        options.realTime = true;
+        auto sine = std::make_unique<SineCaptureSource>(options);
+        SineCaptureSource* source = sine.get();
+        auto disk = std::make_shared<DiskFaults>();
+        Mp3RecorderBackend backend(std::move(sine), nullptr, std::make_unique<FaultyOutputFile>(disk));
+        backend.SetFileName(path);
+        QVERIFY(backend.StartRec());
+        QVERIFY(backend.WaitSettled());
+        const auto wait = [] { std::this_thread::sleep_for(std::chrono::milliseconds(500)); };
+        const auto press = [&](auto command) {
+            const std::uint64_t at = source->capturedFrames().value_or(0);
+            (backend.*command)();
+            return double(at) / 44100;
+        };
+        wait();
+        {
+            std::lock_guard lock(disk->mutex);
+            disk->holdWrites = true;
+        }
+        QVERIFY(disk->waitHeld());
+        wait();
+        const double paused = press(&Mp3RecorderBackend::PauseRec);
+        wait();
+        const double resumed = press(&Mp3RecorderBackend::PauseRec);
+        wait();
+        const double stopped = press(&Mp3RecorderBackend::StopRec);
+        wait();  // the input runs on past the stop
+        disk->release();
+        QVERIFY(backend.WaitSettled());
+
+        const double expected = paused + stopped - resumed;
+        const auto audio = decodeMp3(path);
+        QVERIFY(audio);
+        QVERIFY2(near(audio->seconds(), expected, 0.1),
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(audio->seconds()).arg(expected)));
+        QCOMPARE(qint64(backend.GetFileSize()), fileSize(QString::fromStdString(path)));
     }
 
     void secondStartWhileRecordingCarriesOn()
