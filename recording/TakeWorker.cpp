@@ -72,7 +72,7 @@ void TakeWorker::resume()
 void TakeWorker::togglePauseLocked()
 {
     m_paused = !m_paused;
-    m_toggles.push_back(PauseToggle{m_wanted.generation, pressPosition(), m_paused});
+    m_pauses.press({m_wanted.generation, pressPosition(), m_paused});
 }
 
 std::optional<std::uint64_t> TakeWorker::pressPosition() const
@@ -281,10 +281,10 @@ bool TakeWorker::recordRead(Take& take, std::size_t frames, std::optional<std::u
     take.readFrames = last;
     std::uint64_t at = first;
     while (at < last && !(endAt && at >= *endAt)) {
-        const std::optional<PauseToggle> toggle = nextToggle(take.generation);
+        const auto toggle = m_pauses.next(take.generation);
         if (toggle && (!toggle->at || *toggle->at <= at)) {
             take.paused = toggle->paused;
-            dropToggle();
+            m_pauses.dropNext();
             continue;
         }
         std::uint64_t end = last;
@@ -295,21 +295,6 @@ bool TakeWorker::recordRead(Take& take, std::size_t frames, std::optional<std::u
         at = end;
     }
     return true;
-}
-
-// The oldest toggle of this take; those of earlier takes are dropped.
-std::optional<TakeWorker::PauseToggle> TakeWorker::nextToggle(std::uint64_t generation)
-{
-    std::lock_guard lock(m_mutex);
-    while (!m_toggles.empty() && m_toggles.front().generation < generation) m_toggles.pop_front();
-    if (m_toggles.empty() || m_toggles.front().generation != generation) return std::nullopt;
-    return m_toggles.front();
-}
-
-void TakeWorker::dropToggle()
-{
-    std::lock_guard lock(m_mutex);
-    if (!m_toggles.empty()) m_toggles.pop_front();
 }
 
 bool TakeWorker::recordChunk(Take& take, std::size_t offset, std::size_t frames)

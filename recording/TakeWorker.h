@@ -3,13 +3,13 @@
 #include "recording/IAudioEncoder.h"
 #include "recording/ICaptureSource.h"
 #include "recording/IOutputFile.h"
+#include "recording/PausePresses.h"
 #include "recording/TakeFailure.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -69,13 +69,6 @@ private:
         bool record = false;
         std::string path;
     };
-    // A pause or resume, at the capture position where it was pressed
-    // (none: at whatever the worker reads next).
-    struct PauseToggle {
-        std::uint64_t generation = 0;
-        std::optional<std::uint64_t> at;
-        bool paused = false;
-    };
     struct Take;
 
     // Under m_mutex: what a press made now means for the take's audio.
@@ -91,8 +84,6 @@ private:
     // Records what read() just gave, paused where the user paused and cut
     // where the stop was pressed; false when the take has to end.
     bool recordRead(Take& take, std::size_t frames, std::optional<std::uint64_t> endAt);
-    std::optional<PauseToggle> nextToggle(std::uint64_t generation);
-    void dropToggle();
     bool recordChunk(Take& take, std::size_t offset, std::size_t frames);
     void finishTake(Take& take);
     void countOnlyWrittenFrames(const Take& take);
@@ -107,6 +98,7 @@ private:
     // holds; these are appended to unless the user agreed to replace them.
     std::map<std::string, std::uint64_t> m_recordedFrames;
 
+    PausePresses m_pauses;
     std::atomic<std::uint64_t> m_frames{0};  // in the current file, earlier takes included
 
     mutable std::mutex m_mutex;
@@ -115,7 +107,6 @@ private:
     std::uint64_t m_settled = 0;  // the last generation taken up
     std::uint64_t m_ended = 0;    // the last generation whose take failed or ended by itself
     bool m_paused = false;
-    std::deque<PauseToggle> m_toggles;
     // The running take's source is open, so a press has a capture position;
     // m_endAt is where the request that ended that take was made.
     bool m_takeOpen = false;
