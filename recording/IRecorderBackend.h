@@ -5,8 +5,9 @@
 
 // What CMP3Enc delegates to: the capture and encoding machinery. All calls
 // come from the GUI thread; the getters are called every 100 ms and must be
-// cheap, and no call may wait on the sound server. The destructor finishes
-// a running recording as StopRec would.
+// cheap, and no call may wait on the sound server, the encoder or the disk.
+// The destructor finishes a running recording as StopRec would, without
+// waiting for it.
 class IRecorderBackend {
 public:
     virtual ~IRecorderBackend() = default;

@@ -54,9 +54,18 @@ bool OutputFile::write(std::span<const std::uint8_t> bytes)
     return true;
 }
 
-void OutputFile::sync()
+bool OutputFile::sync()
 {
-    if (m_fd >= 0) ::fsync(m_fd);
+    if (m_fd < 0) return true;
+    while (::fsync(m_fd) != 0) {
+        if (errno == EINTR) continue;
+        // A file that cannot be synced (a pipe, some special file systems)
+        // has lost nothing.
+        if (errno == EINVAL) return true;
+        m_error = errno;
+        return false;
+    }
+    return true;
 }
 
 void OutputFile::reset()

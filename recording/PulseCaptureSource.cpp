@@ -3,12 +3,11 @@
 #include "recording/PulseLibrary.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 // The longest read() waits for audio; a stop is noticed within about this.
 constexpr auto kReadWait = std::chrono::milliseconds(50);
-// Audio queued beyond this while the reader lags behind is dropped.
-constexpr std::size_t kQueueSeconds = 10;
 
 // The loop's lock for the scope, as the asynchronous API requires around
 // every call made from outside the loop's thread.
@@ -25,8 +24,9 @@ private:
 };
 }
 
-PulseCaptureSource::PulseCaptureSource(std::chrono::milliseconds openTimeout, const PulseLibrary* library)
-    : m_openTimeout(openTimeout), m_library(library)
+PulseCaptureSource::PulseCaptureSource(std::chrono::milliseconds openTimeout, const PulseLibrary* library,
+                                       std::chrono::seconds backlogLimit)
+    : m_openTimeout(openTimeout), m_backlogLimit(backlogLimit), m_library(library)
 {
 }
 
@@ -45,6 +45,7 @@ bool PulseCaptureSource::open(CaptureFormat& format)
         return false;
     }
     m_pa = &library.api;
+    m_captured.store(0);
     m_loop = m_pa->threaded_mainloop_new();
     if (!m_loop || m_pa->threaded_mainloop_start(m_loop) < 0) {
         fail("the sound system could not be started");
@@ -125,7 +126,7 @@ std::ptrdiff_t PulseCaptureSource::read(std::span<std::int16_t> buffer)
     if (!m_loop) return -1;
     m_changed.wait_for(lock, kReadWait, [this] { return !m_queue.empty() || m_failed; });
     // What arrived before a failure is still delivered.
-    if (m_queue.empty()) return m_failed ? -1 : 0;
+    if (m_queue.empty()) return m_failed ? (m_overrun ? kOverrun : kLost) : 0;
     const std::size_t frames = std::min(buffer.size(), m_queue.size()) / channels;
     const std::size_t samples = frames * channels;
     std::copy_n(m_queue.begin(), samples, buffer.begin());
@@ -160,7 +161,13 @@ void PulseCaptureSource::close()
     m_loop = nullptr;
     std::lock_guard lock(m_mutex);
     m_queue.clear();
-    m_contextReady = m_streamReady = m_failed = false;
+    m_contextReady = m_streamReady = m_failed = m_overrun = false;
+}
+
+std::size_t PulseCaptureSource::queuedFrames() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_queue.size() / static_cast<std::size_t>(m_channels);
 }
 
 std::string PulseCaptureSource::lastError() const
@@ -222,20 +229,36 @@ void PulseCaptureSource::onReadable(pa_stream* stream, std::size_t, void* self)
     auto* source = static_cast<PulseCaptureSource*>(self);
     const PulseApi& pa = *source->m_pa;
     const pa_sample_spec* format = pa.stream_get_sample_spec(stream);
-    const std::size_t limit = kQueueSeconds * format->rate * format->channels;
+    const auto limit = static_cast<std::size_t>(source->m_backlogLimit.count()) * format->rate * format->channels;
     while (pa.stream_readable_size(stream) > 0) {
         const void* data = nullptr;
         std::size_t bytes = 0;
         if (pa.stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
-        // A hole (no data) is dropped like audio.
-        if (data) {
-            const auto* samples = static_cast<const std::int16_t*>(data);
-            const std::size_t count = bytes / sizeof(std::int16_t);
-            std::lock_guard lock(source->m_mutex);
-            if (source->m_queue.size() + count <= limit) source->m_queue.insert(source->m_queue.end(), samples, samples + count);
-        }
+        source->queue(static_cast<const std::int16_t*>(data), bytes / sizeof(std::int16_t), format->channels, limit);
         pa.stream_drop(stream);
     }
     std::lock_guard lock(source->m_mutex);
     source->m_changed.notify_all();
+}
+
+void PulseCaptureSource::queue(const std::int16_t* samples, std::size_t count, std::size_t channels, std::size_t limit)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_overrun) return;
+    if (m_queue.size() + count > limit) {
+        // Dropping audio here would leave a hole nobody hears of: the take
+        // ends instead, keeping all that came before.
+        m_overrun = true;
+        if (!m_failed)
+            m_error = "the recording fell more than " + std::to_string(m_backlogLimit.count()) + " s behind the sound input";
+        m_failed = true;
+        return;
+    }
+    // A hole the server reports (no data) is kept as silence, so what
+    // follows stays in its place.
+    if (samples)
+        m_queue.insert(m_queue.end(), samples, samples + count);
+    else
+        m_queue.insert(m_queue.end(), count, std::int16_t{0});
+    m_captured.fetch_add(count / channels);
 }

@@ -2,12 +2,13 @@
 
 #include "recording/ICaptureSource.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
-#include <vector>
 
 struct pa_context;
 struct pa_stream;
@@ -18,7 +19,9 @@ struct PulseLibrary;
 // Captures the sound server's default input through libpulse's
 // asynchronous API on its own threaded main loop. The loop's callbacks
 // queue the audio; read() takes it from the queue with a short wait, so no
-// call ever waits on a server that hangs, dies or is slow. The stream
+// call ever waits on a server that hangs, dies or is slow. A reader that
+// falls behind loses nothing: the queue keeps up to backlogLimit of audio,
+// and beyond that the source ends as overrun. The stream
 // follows the server's default source. libpulse is loaded at the first
 // open(); without it open() fails and lastError() says why.
 class PulseCaptureSource : public ICaptureSource {
@@ -26,7 +29,8 @@ public:
     // open() gives up on a server that does not answer within openTimeout.
     // Without a library, the process's libpulse (Pulse()).
     explicit PulseCaptureSource(std::chrono::milliseconds openTimeout = std::chrono::seconds(3),
-                                const PulseLibrary* library = nullptr);
+                                const PulseLibrary* library = nullptr,
+                                std::chrono::seconds backlogLimit = std::chrono::seconds(60));
     ~PulseCaptureSource() override;
 
     PulseCaptureSource(const PulseCaptureSource&) = delete;
@@ -35,6 +39,8 @@ public:
     bool open(CaptureFormat& format) override;
     std::ptrdiff_t read(std::span<std::int16_t> buffer) override;
     void close() override;
+    std::size_t queuedFrames() const override;
+    std::optional<std::uint64_t> capturedFrames() const override { return m_captured.load(); }
     std::string lastError() const override;
 
 private:
@@ -47,21 +53,26 @@ private:
     // failure or when the deadline passes.
     bool waitFor(const bool& ready, std::chrono::steady_clock::time_point deadline);
     void fail(const std::string& reason);
+    // Adds samples (silence for nullptr) to the queue, or ends as overrun.
+    void queue(const std::int16_t* samples, std::size_t count, std::size_t channels, std::size_t limit);
 
     std::chrono::milliseconds m_openTimeout;
+    std::chrono::seconds m_backlogLimit;
     const PulseLibrary* m_library;
     const PulseApi* m_pa = nullptr;  // set while open
     pa_threaded_mainloop* m_loop = nullptr;
     pa_context* m_context = nullptr;
     pa_stream* m_stream = nullptr;
     int m_channels = 1;
+    std::atomic<std::uint64_t> m_captured{0};  // frames queued since open
 
     // Shared with the loop's thread.
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<std::int16_t> m_queue;  // captured samples not yet read
+    std::deque<std::int16_t> m_queue;  // captured samples not yet read
     bool m_contextReady = false;
     bool m_streamReady = false;
     bool m_failed = false;
+    bool m_overrun = false;
     std::string m_error;
 };

@@ -40,6 +40,15 @@ struct RecorderRig {
         engine->SetFileName(copy.data());
     }
 
+    // The commands as the window gives them, waiting until the worker took
+    // them up: the take runs (or failed to start), the stopped file is whole.
+    bool start() { return engine->StartRec() && backend->WaitSettled(); }
+    bool stop()
+    {
+        engine->StopRec();
+        return backend->WaitSettled();
+    }
+
     // Lets the engine record exactly this much more audio.
     bool feed(double seconds)
     {

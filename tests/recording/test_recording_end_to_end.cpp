@@ -15,22 +15,26 @@ namespace {
 // test steers through `source`.
 struct GatedHarness {
     SineCaptureSource* source = nullptr;
+    Mp3RecorderBackend* backend = nullptr;
     DialogHarness h;
     explicit GatedHarness(SineOptions options)
         : h(std::string(), true, {}, [this, options] {
               auto sine = std::make_unique<SineCaptureSource>(options);
               source = sine.get();
-              return std::make_unique<Mp3RecorderBackend>(std::move(sine));
+              auto recorder = std::make_unique<Mp3RecorderBackend>(std::move(sine));
+              backend = recorder.get();
+              return recorder;
           })
     {
     }
+    // Records a take and waits until its file is finished.
     bool recordTake(double seconds)
     {
         h.dialog->OnRecord();
         source->grant(seconds);
         const bool drained = source->waitDrained();
         h.dialog->OnStopRecord();
-        return drained;
+        return drained && backend->WaitSettled();
     }
 };
 
@@ -80,6 +84,9 @@ private slots:
         g.h.prompts.saveAnswers.push_back(chosen);
         d.OnChooseOutputFile();
         d.OnRecord();
+        // The start fails on the worker; the next tick tells it.
+        QVERIFY(g.backend->WaitSettled());
+        d.OnTimer(kRecordTimer);
         QCOMPARE(g.h.prompts.messages.size(), std::size_t(1));
         const std::string& told = g.h.prompts.messages[0].text;
         QVERIFY2(told.starts_with("No sound input could be opened: ") && told.ends_with(". Nothing was recorded."), told.c_str());
@@ -93,10 +100,13 @@ private slots:
 
     void recordThreeSecondsThroughTheCommands()
     {
-        DialogHarness h(std::string(), true, {}, [] {
+        Mp3RecorderBackend* backend = nullptr;
+        DialogHarness h(std::string(), true, {}, [&backend] {
             SineOptions options;
             options.realTime = true;
-            return std::make_unique<Mp3RecorderBackend>(std::make_unique<SineCaptureSource>(options));
+            auto recorder = std::make_unique<Mp3RecorderBackend>(std::make_unique<SineCaptureSource>(options));
+            backend = recorder.get();
+            return recorder;
         });
         CRecorderDlg& d = *h.dialog;
         const std::string chosen = h.path("voice");
@@ -117,6 +127,7 @@ private slots:
         }
         d.OnStopRecord();
         QVERIFY(d.GetDlgItem(1032)->isEnabled());
+        QVERIFY(backend->WaitSettled());
         QTest::qWait(150);  // a tick after the stop shows the final figures
         QVERIFY2(sizes.size() >= 4, qPrintable(sizes.join(" | ")));  // it grew while recording
         QVERIFY2(time->text() == "3 s" || time->text() == "2 s", qPrintable(time->text()));

@@ -1,6 +1,7 @@
 // The default engine against a real sound server: a private PulseAudio
 // with a 440 Hz sine source as its default input.
 #include "RecorderFixture.h"
+#include "recording/BackgroundTakes.h"
 #include "recording/PulseCaptureSource.h"
 #include "support/PulseTestServer.h"
 
@@ -22,6 +23,12 @@ void setFile(CMP3Enc& engine, const QString& path)
     std::string copy = path.toStdString();
     engine.SetFileName(copy.data());
 }
+
+// The default engine, with its backend at hand to wait for the worker.
+struct LiveEngine {
+    Mp3RecorderBackend* backend = new Mp3RecorderBackend(std::make_unique<PulseCaptureSource>());
+    CMP3Enc engine{std::unique_ptr<IRecorderBackend>(backend)};
+};
 }
 
 class TestPulseRecording : public QObject {
@@ -33,12 +40,14 @@ private slots:
         QVERIFY2(server.start(), qPrintable(server.log()));
         QTemporaryDir dir;
         const QString path = dir.filePath("live.mp3");
-        CMP3Enc engine;
+        LiveEngine live;
+        CMP3Enc& engine = live.engine;
         setFile(engine, path);
         QVERIFY(engine.StartRec());
         sleepSeconds(2.0);
         QVERIFY(engine.GetFileSize() > 0);  // written while recording, not at the end
         engine.StopRec();
+        QVERIFY(live.backend->WaitSettled());
 
         // The test server's sine source has a fixed 2 s latency and hands out
         // audio in 2 s blocks, so the length is only known from below.
@@ -96,7 +105,8 @@ private slots:
         QVERIFY2(server.start(), qPrintable(server.log()));
         QTemporaryDir dir;
         const QString path = dir.filePath("stalled.mp3");
-        auto engine = std::make_unique<CMP3Enc>();
+        auto live = std::make_unique<LiveEngine>();
+        CMP3Enc* engine = &live->engine;
         setFile(*engine, path);
         QVERIFY(engine->StartRec());
         QTRY_VERIFY_WITH_TIMEOUT(engine->GetRSec() >= 1, 10000);
@@ -112,7 +122,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         if (byDestructor) {
-            engine.reset();
+            live.reset();
         } else {
             engine->StopRec();
         }
@@ -127,6 +137,7 @@ private slots:
         ended.store(true);
         thaw.join();
         QVERIFY2(elapsed < 2000, qPrintable(QString::number(elapsed)));
+        QVERIFY(byDestructor ? WaitForBackgroundTakes(std::chrono::seconds(10)) : live->backend->WaitSettled());
         const auto audio = decodeMp3(path.toStdString());
         QVERIFY(audio);
         QVERIFY2(audio->seconds() >= 1.0, qPrintable(QString::number(audio->seconds())));
@@ -141,16 +152,18 @@ private slots:
         const int threadsBefore = threadCount();
         const QString path = dir.filePath("none.mp3");
         {
-            CMP3Enc engine;
+            LiveEngine live;
+            CMP3Enc& engine = live.engine;
             setFile(engine, path);
             QElapsedTimer clock;
             clock.start();
-            QVERIFY(!engine.StartRec());
+            QVERIFY(engine.StartRec());
+            QVERIFY(live.backend->WaitSettled());
             QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
             const QString message = QString::fromStdString(engine.TakeFailureMessage());
             QVERIFY2(message.startsWith("No sound input could be opened: ") && message.endsWith(". Nothing was recorded."),
                      qPrintable(message));
-            QCOMPARE(threadCount(), threadsBefore);
+            QTRY_COMPARE_WITH_TIMEOUT(threadCount(), threadsBefore, 2000);
             engine.StopRec();
             QCOMPARE(engine.GetFileSize(), 0);
         }

@@ -1,12 +1,15 @@
 // The recorder engine's commands against a synthetic source, fed in
 // measured portions so the recorded length does not depend on timing.
 #include "RecorderFixture.h"
+#include "recording/BackgroundTakes.h"
 #include "recording/Mp3Encoder.h"
+#include "support/FaultyOutputFile.h"
 
 #include <QFile>
 #include <QtTest>
 
 #include <cmath>
+#include <thread>
 
 namespace {
 bool near(double value, double expected, double tolerance) { return std::abs(value - expected) <= tolerance; }
@@ -43,7 +46,7 @@ private slots:
         QVERIFY(rig.engine->StartRec());
         QVERIFY(rig.feed(3.0));
         QCOMPARE(rig.engine->GetRSec(), 3);
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         QVERIFY(!rig.source->isOpen());
 
         const auto audio = decodeMp3(path.toStdString());
@@ -65,7 +68,7 @@ private slots:
         rig.setFile(dir.filePath("stereo.mp3"));
         QVERIFY(rig.engine->StartRec());
         QVERIFY(rig.feed(2.0));
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         const auto audio = decodeMp3(dir.filePath("stereo.mp3").toStdString());
         QVERIFY(audio);
         QCOMPARE(audio->channels, 2);
@@ -90,11 +93,57 @@ private slots:
         rig.engine->PauseRec();
         QVERIFY(!rig.backend->IsPaused());
         QVERIFY(rig.feed(2.0));
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         QCOMPARE(rig.engine->GetRSec(), 3);
         const auto audio = decodeMp3(path.toStdString());
         QVERIFY(audio);
         QVERIFY2(near(audio->seconds(), 3.0, 0.1), qPrintable(QString::number(audio->seconds())));
+    }
+
+    // The worker falls behind a live input while the disk stalls; a pause,
+    // a resume and a stop pressed meanwhile take effect where they were
+    // pressed in the audio, not where the worker is when it catches up.
+    void pressesDuringAStallTakeEffectWhereMade()
+    {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("stall.mp3").toStdString();
+        SineOptions options;
+        options.realTime = true;
+        auto sine = std::make_unique<SineCaptureSource>(options);
+        SineCaptureSource* source = sine.get();
+        auto disk = std::make_shared<DiskFaults>();
+        Mp3RecorderBackend backend(std::move(sine), nullptr, std::make_unique<FaultyOutputFile>(disk));
+        backend.SetFileName(path);
+        QVERIFY(backend.StartRec());
+        QVERIFY(backend.WaitSettled());
+        const auto wait = [] { std::this_thread::sleep_for(std::chrono::milliseconds(500)); };
+        const auto press = [&](auto command) {
+            const std::uint64_t at = source->capturedFrames().value_or(0);
+            (backend.*command)();
+            return double(at) / 44100;
+        };
+        wait();
+        {
+            std::lock_guard lock(disk->mutex);
+            disk->holdWrites = true;
+        }
+        QVERIFY(disk->waitHeld());
+        wait();
+        const double paused = press(&Mp3RecorderBackend::PauseRec);
+        wait();
+        const double resumed = press(&Mp3RecorderBackend::PauseRec);
+        wait();
+        const double stopped = press(&Mp3RecorderBackend::StopRec);
+        wait();  // the input runs on past the stop
+        disk->release();
+        QVERIFY(backend.WaitSettled());
+
+        const double expected = paused + stopped - resumed;
+        const auto audio = decodeMp3(path);
+        QVERIFY(audio);
+        QVERIFY2(near(audio->seconds(), expected, 0.1),
+                 qPrintable(QString("%1 s in the file, %2 s recorded").arg(audio->seconds()).arg(expected)));
+        QCOMPARE(qint64(backend.GetFileSize()), fileSize(QString::fromStdString(path)));
     }
 
     void secondStartWhileRecordingCarriesOn()
@@ -107,7 +156,7 @@ private slots:
         QVERIFY(rig.feed(1.0));
         QVERIFY(rig.engine->StartRec());
         QVERIFY(rig.feed(1.0));
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         QCOMPARE(rig.source->opens(), 1);
         QCOMPARE(rig.engine->GetRSec(), 2);
         const auto audio = decodeMp3(path.toStdString());
@@ -127,7 +176,7 @@ private slots:
         QVERIFY(!rig.backend->IsPaused());
         QVERIFY(rig.feed(1.0));
         QCOMPARE(rig.engine->GetRSec(), 2);
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         QCOMPARE(rig.source->opens(), 1);
     }
 
@@ -139,14 +188,14 @@ private slots:
         rig.setFile(path);
         QVERIFY(rig.engine->StartRec());
         QVERIFY(rig.feed(1.0));
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         const qint64 firstTake = fileSize(path);
         QCOMPARE(rig.engine->GetRSec(), 1);
 
-        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.start());
         QCOMPARE(rig.engine->GetRSec(), 1);  // counts the earlier take
         QVERIFY(rig.feed(2.0));
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         QCOMPARE(rig.engine->GetRSec(), 3);
         QCOMPARE(qint64(rig.engine->GetFileSize()), fileSize(path));
         QVERIFY(fileSize(path) > firstTake * 2);
@@ -169,7 +218,7 @@ private slots:
         rig.setFile(path);
         QVERIFY(rig.engine->StartRec());
         QVERIFY(rig.feed(1.0));
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         QVERIFY(fileSize(path) < 30000);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -185,10 +234,10 @@ private slots:
         QVERIFY(rig.engine->StartRec());
         QVERIFY(rig.feed(1.0));
         rig.setFile(second);
-        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.start());
         QCOMPARE(rig.engine->GetRSec(), 0);
         QVERIFY(rig.feed(2.0));
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         const auto a = decodeMp3(first.toStdString());
         const auto b = decodeMp3(second.toStdString());
         QVERIFY(a && b);
@@ -202,9 +251,9 @@ private slots:
         QTemporaryDir dir;
         RecorderRig rig;
         rig.setFile(dir.filePath("never.mp3"));
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         rig.engine->PauseRec();
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         QVERIFY(!rig.backend->IsRecording());
         QCOMPARE(rig.engine->GetFileSize(), 0);
         QCOMPARE(rig.engine->GetRSec(), 0);
@@ -234,7 +283,10 @@ private slots:
         options.failOpen = deviceMissing;
         RecorderRig rig(options);
         rig.setFile(file.isEmpty() ? file : dir.filePath(file));
-        QVERIFY(!rig.engine->StartRec());
+        // Only a missing name is known at once; the rest is found by the
+        // worker and told afterwards.
+        QCOMPARE(rig.engine->StartRec(), !file.isEmpty());
+        QVERIFY(rig.backend->WaitSettled());
         const QString message = QString::fromStdString(rig.engine->TakeFailureMessage());
         QVERIFY2(message.startsWith(told) && message.endsWith(". Nothing was recorded."), qPrintable(message));
         QVERIFY(rig.engine->TakeFailureMessage().empty());  // told once
@@ -242,7 +294,7 @@ private slots:
         QVERIFY(!rig.source->isOpen());
         QVERIFY(!QFile::exists(dir.filePath("take.mp3")));
         rig.engine->PauseRec();
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         QCOMPARE(rig.engine->GetFileSize(), 0);
     }
 
@@ -253,10 +305,11 @@ private slots:
         rig.setFile(dir.filePath("good.mp3"));
         QVERIFY(rig.engine->StartRec());
         QVERIFY(rig.feed(2.0));
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         QVERIFY(rig.engine->GetFileSize() > 0);
         rig.setFile(dir.filePath("missing/bad.mp3"));
-        QVERIFY(!rig.engine->StartRec());
+        QVERIFY(rig.start());
+        QVERIFY(!rig.backend->IsRecording());
         QCOMPARE(rig.engine->GetFileSize(), 0);
         QCOMPARE(rig.engine->GetRSec(), 0);
     }
@@ -269,13 +322,13 @@ private slots:
         rig.setFile(path);
         QVERIFY(rig.engine->StartRec());
         QVERIFY(rig.feed(1.0));
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         std::string copy = path.toStdString();
         rig.engine->ReplaceFile(copy.c_str());
         for (int take = 1; take <= 2; ++take) {
             QVERIFY(rig.engine->StartRec());
             QVERIFY(rig.feed(1.0));
-            rig.engine->StopRec();
+            QVERIFY(rig.stop());
             QCOMPARE(rig.engine->GetRSec(), take);
             const auto audio = decodeMp3(copy);
             QVERIFY(audio);
@@ -315,7 +368,8 @@ private slots:
         options.failOpen = true;
         RecorderRig rig(options);
         rig.setFile(path);
-        QVERIFY(!rig.engine->StartRec());
+        QVERIFY(rig.start());
+        QVERIFY(!rig.engine->TakeFailureMessage().empty());
         QCOMPARE(fileSize(path), qint64(5000));
     }
 
@@ -338,6 +392,7 @@ private slots:
             QVERIFY(rig.feed(2.0));
             if (paused) rig.engine->PauseRec();
         }
+        QVERIFY(WaitForBackgroundTakes(std::chrono::seconds(10)));
         const auto audio = decodeMp3(path.toStdString());
         QVERIFY(audio);
         QVERIFY2(near(audio->seconds(), 2.0, 0.1), qPrintable(QString::number(audio->seconds())));
@@ -367,7 +422,7 @@ private slots:
         // Afterwards the engine acts as after a stop.
         rig.engine->PauseRec();
         QVERIFY(!rig.backend->IsPaused());
-        rig.engine->StopRec();
+        QVERIFY(rig.stop());
         QCOMPARE(rig.engine->GetRSec(), 1);
     }
 };

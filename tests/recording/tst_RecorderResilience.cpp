@@ -1,8 +1,10 @@
-// A recording survives the program being killed or hitting a file size
-// limit. Each case records in a child forked while this process is still
-// single-threaded; the child leaves with _exit so nothing of the test runs
-// twice.
+// A recording survives the program being killed, hitting a file size
+// limit or ending while its disk is slow. Each case records in a child
+// forked while this process is still single-threaded; the child leaves with
+// _exit so nothing of the test runs twice, unless the way it exits is what
+// the case is about.
 #include "RecorderFixture.h"
+#include "support/FaultyOutputFile.h"
 
 #include <QtTest>
 
@@ -39,6 +41,26 @@ enum ChildResult { Ok = 0, StartFailed = 10, StillRecording, NothingWritten, Ove
     if (rig.engine->GetFileSize() != size || rig.backend->IsRecording()) _exit(WrongAfterStop);
     rig.engine.reset();
     _exit(Ok);
+}
+
+// Closes the recorder while the take's last write is slow, and exits as the
+// program does when its window is gone.
+[[noreturn]] void closeOnSlowDiskAndExit(const QString& path)
+{
+    auto disk = std::make_shared<DiskFaults>();
+    auto sine = std::make_unique<SineCaptureSource>(RecorderRig::gatedTone());
+    SineCaptureSource* source = sine.get();
+    auto backend = std::make_unique<Mp3RecorderBackend>(std::move(sine), nullptr, std::make_unique<FaultyOutputFile>(disk));
+    backend->SetFileName(path.toStdString());
+    if (!backend->StartRec()) _exit(StartFailed);
+    source->grant(2.0);
+    if (!source->waitDrained()) _exit(NothingWritten);
+    {
+        std::lock_guard lock(disk->mutex);
+        disk->writeDelay = std::chrono::milliseconds(1500);
+    }
+    backend.reset();
+    std::exit(Ok);
 }
 
 [[noreturn]] void recordInRealTime(const QString& path)
@@ -94,6 +116,29 @@ private slots:
         QVERIFY(audio);
         QVERIFY2(audio->seconds() > 5.5, qPrintable(QString::number(audio->seconds())));
         QVERIFY(std::abs(toneFrequency(*audio, 0.2, 5.0) - 440) < 5);
+    }
+
+    // Last: the reference take leaves this process with threads.
+    void exitWaitsForTheFileOfAClosedTake()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("closed.mp3");
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) closeOnSlowDiskAndExit(path);
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), int(Ok));
+
+        // The same 2 s recorded and stopped here, on a good disk.
+        const QString reference = dir.filePath("reference.mp3");
+        RecorderRig rig;
+        rig.setFile(reference);
+        QVERIFY(rig.engine->StartRec());
+        QVERIFY(rig.feed(2.0));
+        QVERIFY(rig.stop());
+        QCOMPARE(fileSize(path), fileSize(reference));
     }
 };
 

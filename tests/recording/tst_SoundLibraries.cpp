@@ -70,7 +70,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("take.mp3");
         backend.SetFileName(path.toStdString());
-        QVERIFY(!backend.StartRec());
+        QVERIFY(backend.StartRec());
+        QVERIFY(backend.WaitSettled());
         QVERIFY(!backend.IsRecording());
         QVERIFY(!sine->isOpen());
         QVERIFY(!QFileInfo::exists(path));

@@ -78,3 +78,23 @@ bool SineCaptureSource::isOpen() const
     std::lock_guard lock(m_mutex);
     return m_open;
 }
+
+std::int64_t SineCaptureSource::capturedLocked() const
+{
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start);
+    return elapsed.count() * m_rate / 1000000;
+}
+
+std::size_t SineCaptureSource::queuedFrames() const
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_options.realTime || !m_open) return 0;
+    return static_cast<std::size_t>(std::max<std::int64_t>(0, capturedLocked() - (m_delivered - m_openedAt)));
+}
+
+std::optional<std::uint64_t> SineCaptureSource::capturedFrames() const
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_options.realTime || !m_open) return std::nullopt;
+    return static_cast<std::uint64_t>(capturedLocked());
+}

@@ -27,6 +27,10 @@ public:
     bool open(CaptureFormat& format) override;
     std::ptrdiff_t read(std::span<std::int16_t> buffer) override;
     void close() override;
+    // Real-time mode: the tone runs on while nobody reads, as a live input
+    // does, and what was not read yet counts as queued.
+    std::size_t queuedFrames() const override;
+    std::optional<std::uint64_t> capturedFrames() const override;
 
     // Gated mode: make this much more audio available.
     void grant(double seconds);
@@ -37,6 +41,8 @@ public:
     bool isOpen() const;
 
 private:
+    std::int64_t capturedLocked() const;
+
     SineOptions m_options;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
