@@ -28,6 +28,14 @@ void CRecorderDlg::ConnectPlaybackCommands()
     for (const PassageKey& k : kPassageKeys)
         m_commandKeys->addButton(k.key, static_cast<QAbstractButton*>(GetDlgItem(k.buttonId)),
                                  QString::fromUtf8(k.tip));
+    // The subtitle-line keys are the player's own; from anywhere else in the
+    // window they are handed to it, and the passage keys also work while the
+    // picture fills the screen as a window of its own.
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_L), QKeyCombination(Qt::ControlModifier, Qt::Key_Left),
+                                      QKeyCombination(Qt::ControlModifier, Qt::Key_Right)})
+        m_commandKeys->add({key, [this, key] { m_player.handleOwnKey(key.key(), key.keyboardModifiers()); },
+                            [this] { return m_player.isEnabled(); }});
+    m_commandKeys->watch(&m_player);
     ConnectButton(1009, &CRecorderDlg::OnOpenMedia);
     ConnectButton(1010, &CRecorderDlg::OnPlay);
     ConnectButton(1026, &CRecorderDlg::OnPlay);
