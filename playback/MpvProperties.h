@@ -15,6 +15,7 @@ inline constexpr char kAudioPitchCorrection[] = "audio-pitch-correction";
 inline constexpr char kEnd[] = "end";
 inline constexpr char kAbLoopA[] = "ab-loop-a";
 inline constexpr char kAbLoopB[] = "ab-loop-b";
+inline constexpr char kGaplessAudio[] = "gapless-audio";
 inline constexpr char kTrackList[] = "track-list";
 inline constexpr char kDecoderThreads[] = "vd-lavc-threads";
 

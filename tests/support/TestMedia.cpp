@@ -141,6 +141,16 @@ std::vector<ToneSpan> LessonSpans(double seconds)
     return spans;
 }
 
+void WriteSamplesWav(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate)
+{
+    writeWav(path, samples, sampleRate);
+}
+
+void WriteSamplesMp3(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate)
+{
+    writeMp3(path, samples, sampleRate);
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
     auto out = openOut(path);
