@@ -4,6 +4,7 @@
 // that a typo is a compile error rather than a silent MPV_ERROR_PROPERTY_NOT_FOUND.
 namespace mpvprop {
 inline constexpr char kTimePos[] = "time-pos";
+inline constexpr char kAudioPts[] = "audio-pts";
 inline constexpr char kDuration[] = "duration";
 inline constexpr char kPause[] = "pause";
 inline constexpr char kEofReached[] = "eof-reached";
