@@ -171,7 +171,7 @@ void loop(const AudibleMedia& media, MonitorCapture& capture)
 
 // Whatever plays a whole stretch itself, five times: its heard ends.
 Figures reference(const QString& program, const QStringList& arguments, const ToneCode& code, double a, double b,
-                  MonitorCapture& capture)
+                  double speed, MonitorCapture& capture)
 {
     Figures f;
     if (!capture.Start())
@@ -180,30 +180,35 @@ Figures reference(const QString& program, const QStringList& arguments, const To
         QProcess::execute(program, arguments);
         QTest::qWait(300);
     }
-    for (const HeardPiece& p : ReadHeardPieces(capture.Stop(), code, 1.0)) {
+    for (const HeardPiece& p : ReadHeardPieces(capture.Stop(), code, speed)) {
         f.start.push_back(ms(p.start - a));
         f.end.push_back(ms(p.end - b));
     }
     return f;
 }
 
-Figures mpvCommandLine(const AudibleMedia& media, MonitorCapture& capture)
+Figures mpvCommandLine(const AudibleMedia& media, double speed, MonitorCapture& capture)
 {
     const double a = media.code.start + kAAfter, b = media.code.start + kBAfter;
-    return reference("mpv", {"--no-config", "--really-quiet", "--no-video", "--ao=pulse", "--start=" + QString::number(a, 'f', 3),
-                              "--end=" + QString::number(b, 'f', 3), QString::fromStdString(media.path)},
-                     media.code, a, b, capture);
+    return reference("mpv", {"--no-config", "--really-quiet", "--no-video", "--ao=pulse", "--speed=" + QString::number(speed),
+                              "--start=" + QString::number(a, 'f', 3), "--end=" + QString::number(b, 'f', 3),
+                              QString::fromStdString(media.path)},
+                     media.code, a, b, speed, capture);
 }
 
-Figures paplayCut(const AudibleMedia& wav, const std::string& folder, MonitorCapture& capture)
+// The exact cut, at another speed stretched by ffmpeg's own tempo filter.
+Figures paplayCut(const AudibleMedia& wav, const std::string& folder, double speed, MonitorCapture& capture)
 {
     const ToneCode& code = wav.code;
     const double a = code.start + kAAfter, b = code.start + kBAfter;
     const auto all = code.Render(code.End() + 1.0, false);
     const std::vector<std::int16_t> cut(all.begin() + long(std::lround(a * code.rate)), all.begin() + long(std::lround(b * code.rate)));
-    const std::string path = folder + "/cut.wav";
-    WriteSamplesWav(path, cut, code.rate);
-    return reference("paplay", {QString::fromStdString(path)}, code, a, b, capture);
+    const std::string exact = folder + "/cut.wav", path = folder + "/cut-" + std::to_string(speed) + ".wav";
+    WriteSamplesWav(exact, cut, code.rate);
+    const std::string stretch = "ffmpeg -loglevel error -y -i '" + exact + "' -af atempo=" + std::to_string(speed) + " '" + path + "'";
+    if (std::system(stretch.c_str()) != 0)
+        return {};
+    return reference("paplay", {QString::fromStdString(path)}, code, a, b, speed, capture);
 }
 }  // namespace
 
@@ -234,13 +239,16 @@ int main(int argc, char** argv)
         return 1;
     MonitorCapture capture(media.front().code.rate);
 
-    std::printf("references, speed 1 (start - A, end - B):\n");
-    const Figures cut = paplayCut(media.front(), folder, capture);
-    std::printf("  %-22s %s | %s\n", "paplay of the cut", summary(cut.start).c_str(), summary(cut.end).c_str());
-    for (const AudibleMedia& m : media) {
-        const Figures cli = mpvCommandLine(m, capture);
-        std::printf("  %-22s %s | %s\n", ("mpv CLI, " + m.name).c_str(), summary(cli.start).c_str(), summary(cli.end).c_str());
+    std::printf("references (start - A, end - B):\n");
+    const auto printReference = [](const std::string& what, double speed, const Figures& f) {
+        std::printf("  %-30s %5.2f | %s | %s\n", what.c_str(), speed, summary(f.start).c_str(), summary(f.end).c_str());
+    };
+    for (double speed : {1.0, 0.5, 1.5}) {
+        printReference("paplay of the cut", speed, paplayCut(media.front(), folder, speed, capture));
+        printReference("mpv CLI, " + media.front().name, speed, mpvCommandLine(media.front(), speed, capture));
     }
+    for (std::size_t i = 1; i < media.size(); ++i)
+        printReference("mpv CLI, " + media[i].name, 1.0, mpvCommandLine(media[i], 1.0, capture));
 
     printHeader();
     for (const AudibleMedia& m : media) {
