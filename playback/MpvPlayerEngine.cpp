@@ -12,8 +12,11 @@
 #include <cstdio>
 
 namespace {
-// mpv holds playback a sample or so short of an end it was given.
+// mpv holds playback a sample or so short of an end it was given; once
+// held there, its last figure at other speeds than 1 lies up to some 20 ms
+// short (the tempo filter's last block is cut to length).
 constexpr double kEndTolerance = 0.0005;
+constexpr double kHeldEndTolerance = 0.1;
 // Play this close to the end of the media starts again from the start.
 constexpr double kMediaEndTolerance = 0.02;
 
@@ -176,7 +179,10 @@ void MpvPlayerEngine::requireLoaded(const char* operation) const
 
 bool MpvPlayerEngine::atArmedEnd(double mpvSeconds) const
 {
-    return m_armed && !m_armed->loopFrom && mpvSeconds >= m_armed->end - kEndTolerance && mpvSeconds < m_armed->end;
+    if (!m_armed || m_armed->loopFrom || mpvSeconds >= m_armed->end)
+        return false;
+    const bool held = m_state.Status().eofReached && !m_state.SeekPending();
+    return mpvSeconds >= m_armed->end - (held ? kHeldEndTolerance : kEndTolerance);
 }
 
 double MpvPlayerEngine::GetPosition()

@@ -55,8 +55,12 @@ private slots:
     void replayAndPlayOnAreHeardWhole_data()
     {
         QTest::addColumn<bool>("mp3");
-        QTest::newRow("wav") << false;
-        QTest::newRow("mp3") << true;
+        QTest::addColumn<double>("speed");
+        QTest::newRow("wav") << false << 1.0;
+        QTest::newRow("mp3") << true << 1.0;
+        // mpv's tempo filter ends its figures short of B, and shifts what
+        // is heard by some 40 ms: only the watch's end is asked for here.
+        QTest::newRow("wav, faster") << false << 1.5;
     }
 
     // 复读 from A to B, then 播放 on from B and 暂停: both ends of the
@@ -65,6 +69,7 @@ private slots:
     void replayAndPlayOnAreHeardWhole()
     {
         QFETCH(bool, mp3);
+        QFETCH(double, speed);
         DialogHarness h(std::string(), true, [] {
             MpvOptions options = MpvOptions::NullOutputs();
             options.audioOutput = "pulse";
@@ -77,6 +82,7 @@ private slots:
         h.prompts.openAnswers.push_back(media);
         click(d, kOpen);
         click(d, kPause);
+        d.m_player.engine().SetSpeed(speed);
         d.m_segStart = d.m_editStart = kA;
         d.m_segEnd = d.m_editEnd = kB;
         d.DoDataExchange(false);
@@ -92,8 +98,10 @@ private slots:
         click(d, kPause);
         const double newB = d.m_segEnd;
         QTest::qWait(300);
-        const auto pieces = ReadHeardPieces(capture.Stop(), m_code, 1.0);
+        const auto pieces = ReadHeardPieces(capture.Stop(), m_code, speed);
         QVERIFY(h.prompts.messages.empty());
+        if (speed != 1.0)
+            return;
 
         QCOMPARE(pieces.size(), std::size_t(2));
         const HeardPiece& passage = pieces[0];
