@@ -1,174 +1,267 @@
-// What is heard past B: the engine replays A = 1.0 to B = 3.0 on a file that
-// is silent before 3.0 s and a loud tone after it, into a private PulseAudio
-// server's null sink, whose monitor is recorded. Every loud sample recorded
-// is sound played past B. A 100 ms watch like the program's stops each
-// replay; with the end armed, as the dialog arms it, and without (the watch
-// alone), 20 replays each, on a WAV and on an MP3 made from it by ffmpeg.
-//   build/bench/bench_audible_end
-#include "BenchStats.h"
-#include "support/PulseTestServer.h"
+// The passage as it is heard. The program's own dialog on the real engine
+// plays tone-coded media (tones of 50 ms, each at a frequency of its own)
+// into a private PulseAudio server's null sink, whose monitor parec records
+// at 5 ms latency. Every heard stretch is placed in the file by its tones:
+// heard start - A and heard end - B of a replay (复读), the walk's gap at B
+// (播放 plays on from B) and the paused position against where the sound
+// stopped (暂停), per format and speed; the "Infinitely" loop's rounds and
+// the silence between them; median and max over 5 runs. mpv's own command
+// line (--start/--end) and paplay of the exact cut are measured in the same
+// run, as references for the method and the sound server.
+//   build/bench/bench_audible_end [quick] [media name...], e.g. "MP3 VBR at 25 min"
+#include "AudibleMedia.h"
+#include "DialogHarness.h"
+#include "MonitorCapture.h"
+#include "PulseTestServer.h"
+#include "support/TestMedia.h"
 #include "playback/MpvPlayerEngine.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
-#include <pulse/simple.h>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QProcess>
+#include <QTest>
 
-#include <atomic>
-#include <chrono>
+#include <algorithm>
 #include <clocale>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <mutex>
-#include <thread>
+#include <string>
 #include <vector>
 
 namespace {
-using Clock = std::chrono::steady_clock;
-constexpr double kA = 1.0, kB = 3.0;
-constexpr int kRate = 44100;
-constexpr int kRuns = 20;
+constexpr int kRuns = 5;
+constexpr int kOpen = 1009, kPlay = 1010, kPause = 1011, kRepeat = 1012, kInfinitely = 1025;
+// A and B lie inside tones, 1.013 s and 2.537 s after the first.
+constexpr double kAAfter = 1.013, kBAfter = 2.537, kPlayOnSeconds = 0.6;
 
-void writeSilenceThenTone(const std::string& path)
+// Median and the value furthest from zero, in ms.
+std::string summary(std::vector<double> ms)
 {
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(6.0 * kRate));
-    for (std::size_t i = static_cast<std::size_t>(kB * kRate); i < samples.size(); ++i)
-        samples[i] = static_cast<std::int16_t>(12000.0 * std::sin(2.0 * M_PI * 440.0 * double(i) / kRate));
-    std::ofstream out(path, std::ios::binary);
-    auto put = [&](std::uint32_t v, int bytes) {
-        for (int b = 0; b < bytes; ++b)
-            out.put(static_cast<char>(v >> (8 * b)));
-    };
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-    out.write("RIFF", 4); put(36 + dataBytes, 4); out.write("WAVEfmt ", 8); put(16, 4); put(1, 2); put(1, 2);
-    put(kRate, 4); put(kRate * 2, 4); put(2, 2); put(16, 2); out.write("data", 4); put(dataBytes, 4);
-    out.write(reinterpret_cast<const char*>(samples.data()), dataBytes);
+    std::erase_if(ms, [](double v) { return !std::isfinite(v); });
+    if (ms.empty())
+        return "     -   (none)   ";
+    std::sort(ms.begin(), ms.end());
+    const std::size_t n = ms.size();
+    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2.0;
+    const double worst = std::abs(ms.front()) > std::abs(ms.back()) ? ms.front() : ms.back();
+    char text[64];
+    std::snprintf(text, sizeof text, "%+7.1f %+7.1f%s", median, worst, n < kRuns ? "*" : " ");
+    return text;
 }
 
-// Records the sink's monitor on a thread of its own, counting loud samples.
-class MonitorRecorder {
-public:
-    bool start()
-    {
-        pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 1};
-        pa_buffer_attr attr{};
-        attr.maxlength = static_cast<std::uint32_t>(-1);
-        attr.fragsize = kRate / 100 * 2;  // 10 ms
-        int error = 0;
-        m_pa = pa_simple_new(nullptr, "bench", PA_STREAM_RECORD, "null.monitor", "monitor", &format, nullptr, &attr, &error);
-        if (!m_pa)
-            return false;
-        m_thread = std::thread([this] {
-            std::vector<std::int16_t> chunk(kRate / 100);
-            int error = 0;
-            while (!m_stop && pa_simple_read(m_pa, chunk.data(), chunk.size() * 2, &error) >= 0) {
-                long loud = 0;
-                for (std::int16_t s : chunk)
-                    loud += std::abs(int(s)) > 2000 ? 1 : 0;
-                m_loud += loud;
-            }
-        });
-        return true;
-    }
-    ~MonitorRecorder()
-    {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-        if (m_pa)
-            pa_simple_free(m_pa);
-    }
-    long loud() const { return m_loud; }
-
-private:
-    pa_simple* m_pa = nullptr;
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    std::atomic<long> m_loud{0};
-};
+double ms(double seconds) { return std::isfinite(seconds) && seconds > -0.5 ? seconds * 1000.0 : NAN; }
 
 struct Figures {
-    std::vector<double> heardMs, positionMs;
+    std::vector<double> start, end, walk, playOn, pause, position;
 };
 
-// 20 replays, each stopped by a 100 ms watch at its first tick at or past B.
-Figures replay(MpvPlayerEngine& engine, MonitorRecorder& monitor, bool armed)
+void printHeader()
 {
-    Figures figures;
-    QEventLoop loop;
-    QTimer watch;
-    watch.setTimerType(Qt::PreciseTimer);
-    int run = 0;
-    long loudBefore = 0;
-    auto startRun = [&] {
-        loudBefore = monitor.loud();
-        engine.SetPosition(kA);
-        engine.Play();
-        engine.ArmEnd(armed ? std::optional<double>(kB) : std::nullopt, std::nullopt);
-        watch.start(100);
-    };
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (engine.GetPosition() < kB)
-            return;
-        watch.stop();
-        engine.Stop();
-        engine.ArmEnd(std::nullopt, std::nullopt);
-        figures.positionMs.push_back((engine.GetPosition() - kB) * 1000.0);
-        // What was still in the sound server's buffers arrives meanwhile.
-        QTimer::singleShot(600, [&] {
-            figures.heardMs.push_back((monitor.loud() - loudBefore) * 1000.0 / kRate);
-            if (++run == kRuns)
-                loop.quit();
-            else
-                QTimer::singleShot(run * 37 % 100, startRun);  // varying phases of the watch
-        });
+    std::printf("\nfigures in ms: median, then the one furthest from 0 (* fewer than %d runs placed)\n", kRuns);
+    std::printf("%-24s %5s | %-15s | %-15s | %-15s | %-15s | %-15s | %-15s\n", "media", "speed", "start - A",
+                "end - B", "walk gap at B", "play-on - B", "pause pos-heard", "pos at end - B");
+}
+
+void printRow(const std::string& what, double speed, const Figures& f)
+{
+    std::printf("%-24s %5.2f | %-15s | %-15s | %-15s | %-15s | %-15s | %-15s\n", what.c_str(), speed,
+                summary(f.start).c_str(), summary(f.end).c_str(), summary(f.walk).c_str(),
+                summary(f.playOn).c_str(), summary(f.pause).c_str(), summary(f.position).c_str());
+    std::fflush(stdout);
+}
+
+void click(CRecorderDlg& d, int id) { static_cast<QAbstractButton*>(d.GetDlgItem(id))->click(); }
+
+void setPassage(CRecorderDlg& d, double a, double b)
+{
+    d.m_segStart = d.m_editStart = a;
+    d.m_segEnd = d.m_editEnd = b;
+    d.DoDataExchange(false);
+}
+
+// The program's dialog on the real engine, sounding into the null sink.
+std::unique_ptr<DialogHarness> openDialog(const AudibleMedia& media, double speed)
+{
+    auto h = std::make_unique<DialogHarness>(std::string(), true, [] {
+        MpvOptions options = MpvOptions::NullOutputs();
+        options.audioOutput = "pulse";
+        return std::make_unique<MpvPlayerEngine>(options);
     });
-    QTimer::singleShot(0, startRun);
-    loop.exec();
-    return figures;
+    h->prompts.openAnswers.push_back(media.path);
+    click(*h->dialog, kOpen);
+    click(*h->dialog, kPause);
+    h->dialog->m_player.engine().SetSpeed(speed);
+    QTest::qWait(300);
+    return h;
+}
+
+// 复读 to B, 播放 on from B, 暂停: the walk, five times.
+Figures walk(const AudibleMedia& media, double speed, MonitorCapture& capture)
+{
+    const double a = media.code.start + kAAfter, b = media.code.start + kBAfter;
+    auto h = openDialog(media, speed);
+    CRecorderDlg& d = *h->dialog;
+    Figures f;
+    std::vector<double> pausedAt;
+    if (!capture.Start())
+        return f;
+    for (int run = 0; run < kRuns; ++run) {
+        setPassage(d, a, b);
+        click(d, kRepeat);
+        if (!QTest::qWaitFor([&] { return !d.IsTimerRunning(kSegmentTimer); }, 30000))
+            std::fprintf(stderr, "the replay did not stop at B\n");
+        f.position.push_back(ms(d.m_player.GetPosition() - b));
+        QTest::qWait(300);
+        click(d, kPlay);
+        QTest::qWait(int(kPlayOnSeconds * 1000.0 / speed));
+        click(d, kPause);
+        pausedAt.push_back(d.m_segEnd);
+        QTest::qWait(400);
+    }
+    const auto pieces = ReadHeardPieces(capture.Stop(), media.code, speed);
+    // Each run is heard as a passage from about A, then a play-on from about B.
+    double passageEnd = NAN;
+    std::size_t playOns = 0;
+    for (const HeardPiece& p : pieces) {
+        if (std::abs(p.start - a) < 0.25) {
+            f.start.push_back(ms(p.start - a));
+            f.end.push_back(ms(p.end - b));
+            passageEnd = p.end;
+        } else if (std::abs(p.start - b) < 0.25 && playOns < pausedAt.size()) {
+            f.playOn.push_back(ms(p.start - b));
+            f.walk.push_back(ms(p.start - passageEnd));
+            f.pause.push_back(ms(pausedAt[playOns++] - p.end));
+            passageEnd = NAN;
+        }
+    }
+    return f;
+}
+
+// "Infinitely": four rounds and more, then 暂停.
+void loop(const AudibleMedia& media, MonitorCapture& capture)
+{
+    const double a = media.code.start + kAAfter, b = media.code.start + kBAfter;
+    auto h = openDialog(media, 1.0);
+    CRecorderDlg& d = *h->dialog;
+    if (!capture.Start())
+        return;
+    setPassage(d, a, b);
+    static_cast<QCheckBox*>(d.GetDlgItem(kInfinitely))->setChecked(true);
+    click(d, kRepeat);
+    QTest::qWait(int((b - a) * 4300.0));
+    click(d, kPause);
+    QTest::qWait(400);
+    const auto pieces = ReadHeardPieces(capture.Stop(), media.code, 1.0);
+    std::vector<double> starts, ends, gaps;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0 && i + 1 < pieces.size())
+            starts.push_back(ms(pieces[i].start - a));
+        if (i + 1 < pieces.size()) {
+            ends.push_back(ms(pieces[i].end - b));
+            gaps.push_back(pieces[i + 1].silenceBefore * 1000.0);
+        }
+    }
+    std::printf("%-24s %5.2f | rounds heard %zu; round start - A %s | end - B %s | silence between %s\n",
+                (media.name + " loop").c_str(), 1.0, pieces.size(), summary(starts).c_str(),
+                summary(ends).c_str(), summary(gaps).c_str());
+}
+
+// Whatever plays a whole stretch itself, five times: its heard ends.
+Figures reference(const QString& program, const QStringList& arguments, const ToneCode& code, double a, double b,
+                  double speed, MonitorCapture& capture)
+{
+    Figures f;
+    if (!capture.Start())
+        return f;
+    for (int run = 0; run < kRuns; ++run) {
+        QProcess::execute(program, arguments);
+        QTest::qWait(300);
+    }
+    for (const HeardPiece& p : ReadHeardPieces(capture.Stop(), code, speed)) {
+        f.start.push_back(ms(p.start - a));
+        f.end.push_back(ms(p.end - b));
+    }
+    return f;
+}
+
+Figures mpvCommandLine(const AudibleMedia& media, double speed, MonitorCapture& capture)
+{
+    const double a = media.code.start + kAAfter, b = media.code.start + kBAfter;
+    return reference("mpv", {"--no-config", "--really-quiet", "--no-video", "--ao=pulse", "--speed=" + QString::number(speed),
+                              "--start=" + QString::number(a, 'f', 3), "--end=" + QString::number(b, 'f', 3),
+                              QString::fromStdString(media.path)},
+                     media.code, a, b, speed, capture);
+}
+
+// The exact cut, at another speed stretched by ffmpeg's own tempo filter.
+Figures paplayCut(const AudibleMedia& wav, const std::string& folder, double speed, MonitorCapture& capture)
+{
+    const ToneCode& code = wav.code;
+    const double a = code.start + kAAfter, b = code.start + kBAfter;
+    const auto all = code.Render(code.End() + 1.0, false);
+    const std::vector<std::int16_t> cut(all.begin() + long(std::lround(a * code.rate)), all.begin() + long(std::lround(b * code.rate)));
+    const std::string exact = folder + "/cut.wav", path = folder + "/cut-" + std::to_string(speed) + ".wav";
+    WriteSamplesWav(exact, cut, code.rate);
+    const std::string stretch = "ffmpeg -loglevel error -y -i '" + exact + "' -af atempo=" + std::to_string(speed) + " '" + path + "'";
+    if (std::system(stretch.c_str()) != 0)
+        return {};
+    return reference("paplay", {QString::fromStdString(path)}, code, a, b, speed, capture);
 }
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    bool quick = false;
+    std::vector<std::string> only;  // names of the media to measure; none: all
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "quick") == 0)
+            quick = true;
+        else
+            only.emplace_back(argv[i]);
+    }
     PulseTestServer pulse;
     if (!pulse.start()) {
         std::fprintf(stderr, "cannot start pulseaudio\n");
         return 1;
     }
-    const auto dir = std::filesystem::temp_directory_path() / "quillora-bench-audible";
-    std::filesystem::create_directories(dir);
-    const std::string wav = dir / "silence-then-tone.wav", mp3 = dir / "silence-then-tone.mp3";
-    writeSilenceThenTone(wav);
-    const std::string encode = "ffmpeg -loglevel error -y -i '" + wav + "' -c:a libmp3lame -b:a 128k '" + mp3 + "'";
-    if (std::system(encode.c_str()) != 0)
-        std::fprintf(stderr, "ffmpeg failed: no MP3 figures\n");
-
-    MonitorRecorder monitor;
-    if (!monitor.start()) {
-        std::fprintf(stderr, "cannot record the null sink's monitor\n");
+    const std::string folder = (std::filesystem::temp_directory_path() / "quillora-bench-audible-1").string();
+    auto media = PrepareAudibleMedia(folder, quick);
+    if (!only.empty())
+        std::erase_if(media, [&](const AudibleMedia& m) { return std::find(only.begin(), only.end(), m.name) == only.end(); });
+    if (media.empty())
         return 1;
+    MonitorCapture capture(media.front().code.rate);
+
+    std::printf("references (start - A, end - B):\n");
+    const auto printReference = [](const std::string& what, double speed, const Figures& f) {
+        std::printf("  %-30s %5.2f | %s | %s\n", what.c_str(), speed, summary(f.start).c_str(), summary(f.end).c_str());
+    };
+    for (double speed : {1.0, 0.5, 1.5}) {
+        printReference("paplay of the cut", speed, paplayCut(media.front(), folder, speed, capture));
+        printReference("mpv CLI, " + media.front().name, speed, mpvCommandLine(media.front(), speed, capture));
     }
-    MpvOptions options = MpvOptions::NullOutputs();
-    options.audioOutput = "pulse";
-    for (const std::string& file : {wav, mp3}) {
-        if (!std::filesystem::exists(file))
-            continue;
-        MpvPlayerEngine engine(options);
-        engine.SetMediaFile(file);
-        const char* kind = file == wav ? "WAV" : "MP3";
-        for (bool armed : {true, false}) {
-            const Figures f = replay(engine, monitor, armed);
-            const std::string what = std::string(kind) + (armed ? ", end armed" : ", 100 ms watch alone");
-            PrintStats((what + ": heard past B").c_str(), f.heardMs, "ms");
-            PrintStats((what + ": position past B").c_str(), f.positionMs, "ms");
+    for (std::size_t i = 1; i < media.size(); ++i)
+        printReference("mpv CLI, " + media[i].name, 1.0, mpvCommandLine(media[i], 1.0, capture));
+
+    printHeader();
+    for (const AudibleMedia& m : media) {
+        const bool speeds = !m.deep && (m.name == "WAV" || m.name.starts_with("MP3") || !quick);
+        for (double speed : {1.0, 0.5, 1.5}) {
+            if (speed != 1.0 && !speeds)
+                continue;
+            printRow(m.name, speed, walk(m, speed, capture));
         }
     }
-    std::filesystem::remove_all(dir);
+    std::printf("\nthe \"Infinitely\" loop, ms:\n");
+    for (const AudibleMedia& m : media)
+        if (!m.deep && (m.name == "WAV" || m.name == "MP3 CBR" || m.name == "AAC"))
+            loop(m, capture);
     return 0;
 }

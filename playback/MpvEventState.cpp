@@ -146,7 +146,11 @@ void MpvEventState::applyProperty(std::uint64_t id, const mpv_event_property& pr
     const double number = has && prop.format == MPV_FORMAT_DOUBLE ? *static_cast<double*>(prop.data) : 0.0;
     const bool flag = has && prop.format == MPV_FORMAT_FLAG && *static_cast<int*>(prop.data) != 0;
     switch (id) {
-    case kTimePos: if (has) m_status.position = number; break;
+    case kTimePos:
+        // Until mpv has done a seek, its figure is from before it.
+        if (has && !SeekPending())
+            m_status.position = number;
+        break;
     case kDuration: m_status.duration = number; break;
     case kPause: m_status.paused = flag; break;
     case kEof:

@@ -76,6 +76,11 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
     setOption(h, "idle", "yes");
     setOption(h, "keep-open", "yes");
     setOption(h, "hr-seek", "yes");
+    // An exact seek decodes from this far before its target: an MP3 frame
+    // leans on the frames before it (its bit reservoir, the overlap of its
+    // transform), and decoded cold it comes out silent, so the sound at A
+    // would start some 30 ms late.
+    setOption(h, "hr-seek-demuxer-offset", "0.2");
     // Without a sound device the media still plays, silently, so positions
     // advance and A, B and the watch keep working.
     setOption(h, "audio-fallback-to-null", "yes");

@@ -12,17 +12,18 @@ struct MpvOptions {
     // SDL's probe can block on the session bus for many seconds, holding up
     // the handle's destruction and so the end of the program.
     std::string audioOutput = "pulse,pipewire,alsa";
-    // Bounded waits on mpv's own events, in milliseconds. A seek that takes
-    // longer than its wait (a long way from a key frame of a video) goes on
-    // without holding the GUI thread; the position reads as its target.
+    // Bounded waits on mpv's own events, in milliseconds, short enough never
+    // to hold the GUI thread noticeably. A seek that takes longer than its
+    // wait goes on without holding the GUI thread; the position reads as
+    // its target.
     int loadTimeoutMs = 5000;
-    int seekWaitMs = 30;
+    int seekWaitMs = 5;
     // How long SetMediaFile waits for the file to open. One that takes
     // longer (the first video after start-up) goes on loading without
     // holding the GUI thread: a seek, Play or Stop that comes meanwhile is
     // carried out once it has loaded, and the first call after a failed
     // load reports the failure.
-    int loadWaitMs = 30;
+    int loadWaitMs = 5;
 
     static MpvOptions NullOutputs()
     {

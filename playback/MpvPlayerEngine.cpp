@@ -13,8 +13,11 @@
 #include <cstdio>
 
 namespace {
-// mpv holds playback a sample or so short of an end it was given.
+// mpv holds playback a sample or so short of an end it was given; once
+// held there, its last figure at other speeds than 1 lies up to some 20 ms
+// short (the tempo filter's last block is cut to length).
 constexpr double kEndTolerance = 0.0005;
+constexpr double kHeldEndTolerance = 0.1;
 // Play this close to the end of the media starts again from the start.
 constexpr double kMediaEndTolerance = 0.02;
 
@@ -185,7 +188,10 @@ void MpvPlayerEngine::requireLoaded(const char* operation) const
 
 bool MpvPlayerEngine::atArmedEnd(double mpvSeconds) const
 {
-    return m_armed && !m_armed->loopFrom && mpvSeconds >= m_armed->end - kEndTolerance && mpvSeconds < m_armed->end;
+    if (!m_armed || m_armed->loopFrom || mpvSeconds >= m_armed->end)
+        return false;
+    const bool held = m_state.Status().eofReached && !m_state.SeekPending();
+    return mpvSeconds >= m_armed->end - (held ? kHeldEndTolerance : kEndTolerance);
 }
 
 double MpvPlayerEngine::GetPosition()
@@ -197,10 +203,11 @@ double MpvPlayerEngine::GetPosition()
     // A target set while the file loaded may lie past the end it turned out to have.
     if (m_pinned && m_state.Status().duration > 0.0)
         m_pinned = std::min(*m_pinned, m_state.Status().duration);
-    double seconds = 0.0;
-    CheckMpv(Mpv().get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &seconds), "time-pos");
     if (m_state.SeekPending() && m_pinned)
         return *m_pinned;  // mpv's figure is from before the seek
+    // mpv's time-pos as it last reported it: what has been heard, never
+    // what is still queued for the sound device.
+    const double seconds = m_state.Status().position;
     if (atArmedEnd(seconds))
         m_pinned = m_armed->end;  // held there: the watch must find its end reached
     if (!m_pinned)
@@ -280,44 +287,30 @@ void MpvPlayerEngine::Pause()
     m_wantsPlay = m_pendingStart.play = false;
     if (!m_handle || m_loading)
         return;  // a file that is still loading is paused already
-    int wasPaused = 1;
-    Mpv().get_property(m_handle.get(), mpvprop::kPause, MPV_FORMAT_FLAG, &wasPaused);
+    drainEvents();  // mpv may have paused itself at an end
+    const bool wasPlaying = !m_state.Status().paused;
     setFlag(mpvprop::kPause, true);
     m_state.Status().paused = true;
     // While a seek goes on the position is its target already.
-    if (!wasPaused && m_state.Loaded() && !m_state.SeekPending())
-        settleAfterPause();
+    if (wasPlaying && m_state.Loaded() && !m_state.SeekPending())
+        pinWhereSoundStopped();
 }
 
-// On pausing, mpv moves time-pos on once more (by up to ~40 ms) to where the
-// audio really stopped. Wait for that, so that the first read after Stop
-// agrees with every later one. (An exact seek to pin it does not work: right
-// after a pause it lands up to 200 ms early.)
-void MpvPlayerEngine::settleAfterPause()
+// Once the output is paused, audio-pts is the position of the last sample
+// played; time-pos catches up with it only at mpv's next round, up to some
+// 50 ms later. Without sound (a video alone, or held at an end) time-pos
+// is all there is.
+void MpvPlayerEngine::pinWhereSoundStopped()
 {
-    mpv_handle* h = m_handle.get();
-    const auto deadline = Clock::now() + std::chrono::milliseconds(200);
-    const auto stableFor = std::chrono::milliseconds(15);
-    double last = -1.0;
-    Mpv().get_property(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &last);
-    auto since = Clock::now();
-    while (Clock::now() < deadline && Clock::now() - since < stableFor) {
-        const mpv_event* event = Mpv().wait_event(h, 0.005);
-        if (event->event_id != MPV_EVENT_NONE)
-            handleEvent(*event);
-        double now = last;
-        Mpv().get_property(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &now);
-        if (now != last) {
-            last = now;
-            since = Clock::now();
-        }
-    }
-    if (atArmedEnd(last))
-        last = m_armed->end;
+    double stopped = m_state.Status().position;
+    if (Mpv().get_property(m_handle.get(), mpvprop::kAudioPts, MPV_FORMAT_DOUBLE, &stopped) < 0)
+        Mpv().get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &stopped);
+    if (atArmedEnd(stopped))
+        stopped = m_armed->end;
     // Paused again before playback passed a pinned seek target: it resumed
     // from there, so mpv's lagging figure is short of the truth.
-    m_pinned = m_pinned ? std::max(*m_pinned, last) : last;
-    postDrain();
+    m_pinned = m_pinned ? std::max(*m_pinned, stopped) : stopped;
+    m_state.Status().position = *m_pinned;
 }
 
 void MpvPlayerEngine::Stop() { Pause(); }
@@ -348,12 +341,18 @@ void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> lo
 }
 
 // ab-loop-a/b and end cut the sound sample-exactly where they lie, which a
-// 100 ms watch cannot.
+// 100 ms watch cannot. By default mpv counts an end as reached once the
+// decoder has delivered it, with the sound output's buffer (some 200 ms)
+// still to play: it then pauses there, and the next seek drops what was
+// left, so the end of every passage went unheard. Without gapless audio it
+// waits for the output to play out first. A loop goes back to A without
+// draining the output, so there the default keeps the rounds seamless.
 void MpvPlayerEngine::applyArmed(const std::optional<Armed>& armed)
 {
     mpv_handle* h = m_handle.get();
     const bool loop = armed && armed->loopFrom;
     const std::string end = armed && !loop ? timeText(std::max(0.0, armed->end)) : "none";
+    Mpv().set_property_string(h, mpvprop::kGaplessAudio, loop ? "weak" : "no");
     Mpv().set_property_string(h, mpvprop::kEnd, end.c_str());
     Mpv().set_property_string(h, mpvprop::kAbLoopA, loop ? timeText(std::max(0.0, *armed->loopFrom)).c_str() : "no");
     Mpv().set_property_string(h, mpvprop::kAbLoopB, loop ? timeText(armed->end).c_str() : "no");

@@ -43,8 +43,9 @@ public:
     // unchanged on disk, is not read again: it is only paused and moved to 0.
     void SetMediaFile(const std::string& path) override;
     // Throws when no media is loaded (saying why: "the file is gone",
-    // "cannot play x: ..."), or mpv has no position. At an armed end it is
-    // exactly that end; while the file loads, where it will start.
+    // "cannot play x: ..."). The position mpv last reported, so never ahead
+    // of what has been heard; at an armed end exactly that end; after a
+    // pause where the sound stopped; while the file loads, where it will start.
     double GetPosition() override;
     // Clamps to [0, duration]; returns once mpv has reached the target (or
     // the end), or after options.seekWaitMs with the seek still going on;
@@ -54,8 +55,8 @@ public:
     // Play at the end of the media starts again from 0; at an armed end it
     // goes on from there. Throws when no media is loaded.
     void Play() override;
-    // Pause and Stop keep the media; they return once the position has
-    // settled where playback stopped. Throw when mpv refuses the pause.
+    // Pause and Stop keep the media, and the position where the sound
+    // stopped. Throw when mpv refuses the pause.
     void Pause() override;
     void Stop() override;
 
@@ -118,7 +119,7 @@ private:
     // wait for mpv's core, which right after a load is decoding.
     double clampToMedia(double seconds, bool mayAskMpv);
     void seek(double seconds, int waitMs);
-    void settleAfterPause();
+    void pinWhereSoundStopped();
     bool atArmedEnd(double mpvSeconds) const;
     void applyArmed(const std::optional<Armed>& armed);
     void setFlag(const char* name, bool value);

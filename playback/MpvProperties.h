@@ -4,6 +4,7 @@
 // that a typo is a compile error rather than a silent MPV_ERROR_PROPERTY_NOT_FOUND.
 namespace mpvprop {
 inline constexpr char kTimePos[] = "time-pos";
+inline constexpr char kAudioPts[] = "audio-pts";
 inline constexpr char kDuration[] = "duration";
 inline constexpr char kPause[] = "pause";
 inline constexpr char kEofReached[] = "eof-reached";
@@ -16,6 +17,7 @@ inline constexpr char kAudioPitchCorrection[] = "audio-pitch-correction";
 inline constexpr char kEnd[] = "end";
 inline constexpr char kAbLoopA[] = "ab-loop-a";
 inline constexpr char kAbLoopB[] = "ab-loop-b";
+inline constexpr char kGaplessAudio[] = "gapless-audio";
 inline constexpr char kTrackList[] = "track-list";
 inline constexpr char kDecoderThreads[] = "vd-lavc-threads";
 // Available once the decoders have put out sound or a picture of the file.

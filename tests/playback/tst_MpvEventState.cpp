@@ -25,7 +25,7 @@ MpvEventState loaded(const std::string& path)
     return state;
 }
 
-constexpr std::uint64_t kEofId = 4;  // as MpvEventState observes eof-reached
+constexpr std::uint64_t kTimePosId = 1, kEofId = 4;  // as MpvEventState observes time-pos and eof-reached
 }  // namespace
 
 class TstMpvEventState : public QObject {
@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(state.LoadError(), int(MPV_ERROR_UNKNOWN_FORMAT));
     }
 
-    // An end reported before a seek says nothing about after it.
+    // An end or a position reported before a seek says nothing about after it.
     void seekForgetsTheEndAndFinishesOnRestart()
     {
         const std::string path = m_dir.filePath("seek.wav").toStdString();
@@ -96,6 +96,11 @@ private slots:
         QVERIFY(state.Status().eofReached);
 
         state.BeginSeek();
+        state.Status().position = 1.0;  // the target, as the engine sets it
+        double before = 3.5;
+        mpv_event_property timePos{"time-pos", MPV_FORMAT_DOUBLE, &before};
+        state.Apply(mpvEvent(MPV_EVENT_PROPERTY_CHANGE, &timePos, kTimePosId));
+        QCOMPARE(state.Status().position, 1.0);
         state.Apply(mpvEvent(MPV_EVENT_PLAYBACK_RESTART));  // of something before the seek
         QVERIFY(state.SeekPending());
         state.Apply(mpvEvent(MPV_EVENT_SEEK));
@@ -103,6 +108,10 @@ private slots:
         state.Apply(mpvEvent(MPV_EVENT_PLAYBACK_RESTART));
         QVERIFY(state.SeekDone());
         QVERIFY(state.Loaded());
+        double after = 1.02;
+        timePos.data = &after;
+        state.Apply(mpvEvent(MPV_EVENT_PROPERTY_CHANGE, &timePos, kTimePosId));
+        QCOMPARE(state.Status().position, 1.02);
     }
 };
 

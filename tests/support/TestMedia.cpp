@@ -73,7 +73,9 @@ void writeWav(const std::string& path, const std::vector<std::int16_t>& samples,
     out.write(reinterpret_cast<const char*>(samples.data()), dataBytes);  // little-endian host
 }
 
-void writeMp3(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate)
+// With the tag, the first frame says how many samples the encoder added
+// before and after the sound, so that a decoder can drop them again.
+void writeMp3(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate, bool tagged = false)
 {
     lame_t lame = lame_init();
     lame_set_in_samplerate(lame, sampleRate);
@@ -94,10 +96,20 @@ void writeMp3(const std::string& path, const std::vector<std::int16_t>& samples,
     }
     std::size_t used = static_cast<std::size_t>(n);
     n = lame_encode_flush(lame, mp3.data() + used, static_cast<int>(mp3.size() - used));
-    lame_close(lame);
-    if (n < 0)
+    if (n < 0) {
+        lame_close(lame);
         throw std::runtime_error("lame_encode_flush failed");
+    }
     used += static_cast<std::size_t>(n);
+    if (tagged) {
+        // lame left room for the tag in front; it can only be filled in now.
+        const std::size_t tag = lame_get_lametag_frame(lame, mp3.data(), used);
+        if (tag == 0 || tag > used) {
+            lame_close(lame);
+            throw std::runtime_error("lame_get_lametag_frame failed");
+        }
+    }
+    lame_close(lame);
     auto out = openOut(path);
     out.write(reinterpret_cast<const char*>(mp3.data()), static_cast<std::streamsize>(used));
 }
@@ -141,6 +153,16 @@ std::vector<ToneSpan> LessonSpans(double seconds)
         total += phrase.seconds + pause.seconds;
     }
     return spans;
+}
+
+void WriteSamplesWav(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate)
+{
+    writeWav(path, samples, sampleRate);
+}
+
+void WriteSamplesMp3(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate)
+{
+    writeMp3(path, samples, sampleRate, true);
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)

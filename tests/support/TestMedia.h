@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,10 @@
 void WriteToneWav(const std::string& path, double seconds, int sampleRate = 44100);
 void WriteToneMp3(const std::string& path, double seconds, int sampleRate = 44100);
 void WriteBytes(const std::string& path, const std::string& bytes);
+// Mono 16-bit samples as they are, as a WAV or as a 64 kbit/s MP3 whose
+// tag tells a decoder the encoder's padding, so that it decodes sample-exact.
+void WriteSamplesWav(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate);
+void WriteSamplesMp3(const std::string& path, const std::vector<std::int16_t>& samples, int sampleRate);
 
 // A stretch of a generated lesson: a sine tone, or silence at frequency 0.
 struct ToneSpan {
