@@ -4,8 +4,8 @@
 #include "app/ApplicationIcon.h"
 #include "app/CAboutDlg.h"
 #include "app/CommandKeys.h"
-#include "playback/MediaError.h"
-#include "playback/PlayerControlBar.h"
+#include "player/MediaError.h"
+#include "pane/PlayerControlBar.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

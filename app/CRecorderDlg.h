@@ -3,8 +3,8 @@
 #include "app/DialogBuilder.h"
 #include "app/DialogServices.h"
 #include "app/IUserPrompts.h"
-#include "playback/CMediaplayer1.h"
-#include "recording/CMP3Enc.h"
+#include "pane/CMediaplayer1.h"
+#include "recorder/CMP3Enc.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "playback/IPlayerEngine.h"
-#include "recording/IRecorderBackend.h"
+#include "player/IPlayerEngine.h"
+#include "recorder/IRecorderBackend.h"
 
 #include <functional>
 #include <memory>

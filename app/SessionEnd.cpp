@@ -1,6 +1,6 @@
 #include "app/CRecorderDlg.h"
 
-#include "playback/MediaError.h"
+#include "player/MediaError.h"
 
 #include <csignal>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // B playback got, and how long a seek-and-play takes until the position moves.
 #include "BenchStats.h"
 #include "support/TestMedia.h"
-#include "playback/MpvPlayerEngine.h"
+#include "mpvengine/MpvPlayerEngine.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

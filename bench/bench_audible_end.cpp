@@ -14,7 +14,7 @@
 #include "MonitorCapture.h"
 #include "PulseTestServer.h"
 #include "support/TestMedia.h"
-#include "playback/MpvPlayerEngine.h"
+#include "mpvengine/MpvPlayerEngine.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -3,8 +3,8 @@
 // over the whole process: worker thread, libpulse's thread and encoder.
 // Then how long StopRec and the destructor take while the server hangs
 // (SIGSTOP), which should stay under 200 ms.
-#include "recording/BackgroundTakes.h"
-#include "recording/CMP3Enc.h"
+#include "recorder/BackgroundTakes.h"
+#include "recorder/CMP3Enc.h"
 #include "support/Mp3Decode.h"
 #include "support/PulseTestServer.h"
 

@@ -1,8 +1,8 @@
 // Encoding speed of the recorder's encoder path (LAME through Mp3Encoder in
 // 50 ms chunks, written with OutputFile) against the lame command line tool
 // with the same settings, on the same 60 s WAV file.
-#include "recording/Mp3Encoder.h"
-#include "recording/OutputFile.h"
+#include "recorder/Mp3Encoder.h"
+#include "recorder/OutputFile.h"
 
 #include <algorithm>
 #include <chrono>

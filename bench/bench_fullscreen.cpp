@@ -5,9 +5,9 @@
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/bench/bench_fullscreen [MEDIA] [seconds]
 // Without MEDIA it makes a 1080p H.264 test picture of its own.
 #include "BenchStats.h"
-#include "playback/CMediaplayer1.h"
-#include "playback/MpvPlayerEngine.h"
-#include "playback/VideoView.h"
+#include "pane/CMediaplayer1.h"
+#include "mpvengine/MpvPlayerEngine.h"
+#include "pane/VideoView.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -4,8 +4,8 @@
 // Needs an X server or QT_QPA_PLATFORM=offscreen:
 //   xvfb-run -a build/bench/bench_gui_hold
 #include "BenchStats.h"
-#include "playback/CMediaplayer1.h"
-#include "playback/MpvPlayerEngine.h"
+#include "pane/CMediaplayer1.h"
+#include "mpvengine/MpvPlayerEngine.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

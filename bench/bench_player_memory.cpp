@@ -8,9 +8,9 @@
 //     turn, each played briefly: VmRSS and VmHWM as they go
 #include "ProcStatus.h"
 #include "support/TestMedia.h"
-#include "playback/CMediaplayer1.h"
-#include "playback/MpvLibrary.h"
-#include "playback/MpvPlayerEngine.h"
+#include "pane/CMediaplayer1.h"
+#include "mpvengine/MpvLibrary.h"
+#include "mpvengine/MpvPlayerEngine.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

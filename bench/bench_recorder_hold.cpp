@@ -4,10 +4,10 @@
 // display refresh going on, a Stop and a destruction during the freeze, and
 // a Stop while the disk does not answer for 3 s (a stand-in file's writes).
 //   build/bench/bench_recorder_hold
-#include "recording/BackgroundTakes.h"
-#include "recording/CMP3Enc.h"
-#include "recording/Mp3RecorderBackend.h"
-#include "recording/PulseCaptureSource.h"
+#include "recorder/BackgroundTakes.h"
+#include "recorder/CMP3Enc.h"
+#include "recorder/Mp3RecorderBackend.h"
+#include "recorder/PulseCaptureSource.h"
 #include "support/FaultyOutputFile.h"
 #include "support/Mp3Decode.h"
 #include "support/PulseTestServer.h"

@@ -4,8 +4,8 @@
 // thread is held when the player starts reading them in the background.
 //   build/bench/bench_subtitles
 #include "BenchStats.h"
-#include "playback/SubtitleReader.h"
-#include "playback/SubtitleTrack.h"
+#include "readers/SubtitleReader.h"
+#include "pane/SubtitleTrack.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -4,8 +4,8 @@
 //   xvfb-run -a build/bench/bench_waveform [lesson.mp3]
 #include "BenchStats.h"
 #include "support/TestMedia.h"
-#include "playback/WaveformOverview.h"
-#include "playback/WaveformView.h"
+#include "readers/WaveformOverview.h"
+#include "pane/WaveformView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // Shows the player at its dialog size playing a media file, to look at by hand.
-#include "playback/CMediaplayer1.h"
-#include "playback/MpvPlayerEngine.h"
+#include "pane/CMediaplayer1.h"
+#include "mpvengine/MpvPlayerEngine.h"
 
 #include <QApplication>
 #include <QTimer>

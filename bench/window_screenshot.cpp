@@ -7,10 +7,10 @@
 #include "support/TestMedia.h"
 #include "app/CRecorderDlg.h"
 #include "app/QtUserPrompts.h"
-#include "playback/MpvPlayerEngine.h"
-#include "playback/SubtitleTrack.h"
-#include "playback/WaveformOverview.h"
-#include "playback/WaveformView.h"
+#include "mpvengine/MpvPlayerEngine.h"
+#include "pane/SubtitleTrack.h"
+#include "readers/WaveformOverview.h"
+#include "pane/WaveformView.h"
 
 #include <QApplication>
 #include <QKeyEvent>

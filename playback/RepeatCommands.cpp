@@ -1,8 +1,8 @@
 #include "app/CRecorderDlg.h"
 
 #include "app/CommandKeys.h"
-#include "playback/MediaError.h"
-#include "playback/MediaExceptionReport.h"
+#include "player/MediaError.h"
+#include "player/MediaExceptionReport.h"
 
 #include <QAbstractButton>
 

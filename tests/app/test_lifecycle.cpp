@@ -1,7 +1,7 @@
 // Start-up without settings, the data exchange, and the three endings.
 #include "DialogHarness.h"
 #include "app/NumberText.h"
-#include "playback/PlayerControlBar.h"
+#include "pane/PlayerControlBar.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 // What a screen reader meets in the window, and what the A and B edits
 // show of a long value. Nothing here may change what is seen.
 #include "DialogHarness.h"
-#include "playback/PlayerControlBar.h"
+#include "pane/PlayerControlBar.h"
 
 #include <QAccessible>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // The subtitle reader through FFmpeg and the line lookup on what it read:
 // the first byte picks the file's kind, the rest are its bytes.
 #include "FuzzInput.h"
-#include "playback/SubtitleReader.h"
+#include "readers/SubtitleReader.h"
 
 #include <filesystem>
 #include <fstream>

@@ -4,8 +4,8 @@
 #include "TestMedia.h"
 #include "app/TextFile.h"
 #include "pausepoints/PausePointFile.h"
-#include "playback/MpvPlayerEngine.h"
-#include "playback/SubtitleTrack.h"
+#include "mpvengine/MpvPlayerEngine.h"
+#include "pane/SubtitleTrack.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

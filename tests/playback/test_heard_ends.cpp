@@ -7,7 +7,7 @@
 #include "PulseTestServer.h"
 #include "TestMedia.h"
 #include "ToneCode.h"
-#include "playback/MpvPlayerEngine.h"
+#include "mpvengine/MpvPlayerEngine.h"
 
 #include <QAbstractButton>
 #include <QTest>

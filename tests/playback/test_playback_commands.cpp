@@ -1,7 +1,7 @@
 // The open command, the A-B commands and the media guard, on the fake player.
 #include "DialogHarness.h"
-#include "playback/MediaError.h"
-#include "playback/MediaExceptionReport.h"
+#include "player/MediaError.h"
+#include "player/MediaExceptionReport.h"
 #include "app/TextFile.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 // The player pane inside the main window, on the fake player.
 #include "DialogHarness.h"
 #include "support/TestMedia.h"
-#include "playback/SubtitleTrack.h"
-#include "playback/VideoView.h"
-#include "playback/WaveformOverview.h"
-#include "playback/WaveformView.h"
+#include "pane/SubtitleTrack.h"
+#include "pane/VideoView.h"
+#include "readers/WaveformOverview.h"
+#include "pane/WaveformView.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // command, mark A and B while it plays, repeat, and the watch stops at B.
 #include "DialogHarness.h"
 #include "TestMedia.h"
-#include "playback/MpvPlayerEngine.h"
+#include "mpvengine/MpvPlayerEngine.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -2,15 +2,15 @@
 // the engine. Runs against real libmpv with null audio output.
 #include "support/FakePlayerEngine.h"
 #include "support/TestMedia.h"
-#include "playback/CMediaplayer1.h"
-#include "playback/MpvPlayerEngine.h"
-#include "playback/MediaError.h"
-#include "playback/MpvLibrary.h"
-#include "playback/MpvProperties.h"
-#include "playback/PlayerControlBar.h"
-#include "playback/VideoView.h"
-#include "playback/WaveformOverview.h"
-#include "playback/WaveformView.h"
+#include "pane/CMediaplayer1.h"
+#include "mpvengine/MpvPlayerEngine.h"
+#include "player/MediaError.h"
+#include "mpvengine/MpvLibrary.h"
+#include "mpvengine/MpvProperties.h"
+#include "pane/PlayerControlBar.h"
+#include "pane/VideoView.h"
+#include "readers/WaveformOverview.h"
+#include "pane/WaveformView.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // Large blocks the player frees go back to the system at once, however
 // large a block was freed before.
-#include "playback/MpvPlayerEngine.h"
+#include "mpvengine/MpvPlayerEngine.h"
 
 #include <QtTest>
 #include <cstdlib>

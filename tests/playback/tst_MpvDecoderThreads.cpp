@@ -1,9 +1,9 @@
 // How many threads decode a video: from mpv's track list, and set by the
 // engine before real libmpv makes the decoders.
-#include "playback/MpvDecoderThreads.h"
-#include "playback/MpvHandle.h"
-#include "playback/MpvPlayerEngine.h"
-#include "playback/MpvProperties.h"
+#include "mpvengine/MpvDecoderThreads.h"
+#include "mpvengine/MpvHandle.h"
+#include "mpvengine/MpvPlayerEngine.h"
+#include "mpvengine/MpvProperties.h"
 
 #include <QtTest>
 #include <deque>

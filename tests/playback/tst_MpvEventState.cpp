@@ -1,5 +1,5 @@
 // The engine's one state of mpv's media, fed with events as mpv sends them.
-#include "playback/MpvEventState.h"
+#include "mpvengine/MpvEventState.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,5 +1,5 @@
 // mpv's messages on the terminal: runs of one message are cut short.
-#include "playback/MpvLogPrinter.h"
+#include "mpvengine/MpvLogPrinter.h"
 
 #include <mpv/client.h>
 

@@ -1,8 +1,8 @@
 // Files libmpv opens but can render nothing of, against real libmpv with
 // null outputs, on media the test writes itself.
 #include "support/TestMedia.h"
-#include "playback/MediaError.h"
-#include "playback/MpvPlayerEngine.h"
+#include "player/MediaError.h"
+#include "mpvengine/MpvPlayerEngine.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,9 +1,9 @@
 // The libmpv engine against real libmpv with null outputs, on media the
 // test writes itself.
 #include "support/TestMedia.h"
-#include "playback/MediaError.h"
-#include "playback/MpvLibrary.h"
-#include "playback/MpvPlayerEngine.h"
+#include "player/MediaError.h"
+#include "mpvengine/MpvLibrary.h"
+#include "mpvengine/MpvPlayerEngine.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

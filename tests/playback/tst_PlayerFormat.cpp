@@ -1,7 +1,7 @@
 // The control bar's clock text and speed steps, and the position clock
 // that carries the position line between the player's reports.
-#include "playback/PlayerFormat.h"
-#include "playback/PositionClock.h"
+#include "pane/PlayerFormat.h"
+#include "pane/PositionClock.h"
 
 #include <QtTest>
 #include <cmath>

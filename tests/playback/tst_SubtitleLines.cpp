@@ -1,6 +1,6 @@
 // Which line plays where, and where the line keys go, over overlapping,
 // nested, simultaneous and out-of-order lines with gaps between them.
-#include "playback/SubtitleLines.h"
+#include "player/SubtitleLines.h"
 
 #include <QTest>
 #include <cmath>

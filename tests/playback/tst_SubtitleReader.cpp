@@ -1,7 +1,7 @@
 // Subtitle files read through the real FFmpeg: the formats, the character
 // sets, the sidecar beside a media file, and damaged input.
 #include "support/TestMedia.h"
-#include "playback/SubtitleReader.h"
+#include "readers/SubtitleReader.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The waveform overview: FFmpeg decoding on its own thread into bounded peaks.
 #include "support/TestMedia.h"
-#include "playback/PeakStore.h"
-#include "playback/WaveformOverview.h"
+#include "player/PeakStore.h"
+#include "readers/WaveformOverview.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

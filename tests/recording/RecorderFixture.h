@@ -2,8 +2,8 @@
 
 // Shared by the recorder tests: an engine wired to a synthetic source that
 // the test keeps steering, and file helpers.
-#include "recording/CMP3Enc.h"
-#include "recording/Mp3RecorderBackend.h"
+#include "recorder/CMP3Enc.h"
+#include "recorder/Mp3RecorderBackend.h"
 #include "support/Mp3Decode.h"
 #include "support/SineCaptureSource.h"
 

@@ -2,7 +2,7 @@
 #include "DialogHarness.h"
 #include "app/TextFile.h"
 #include "recording/DisplayFormat.h"
-#include "recording/TakeFailure.h"
+#include "recorder/TakeFailure.h"
 
 #include <QLabel>
 #include <QLineEdit>

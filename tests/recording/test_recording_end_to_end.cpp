@@ -3,7 +3,7 @@
 #include "DialogHarness.h"
 #include "Mp3Decode.h"
 #include "SineCaptureSource.h"
-#include "recording/Mp3RecorderBackend.h"
+#include "recorder/Mp3RecorderBackend.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,5 +1,5 @@
 // The LAME set-up on its own: mono handling, bit rate, no VBR header.
-#include "recording/Mp3Encoder.h"
+#include "recorder/Mp3Encoder.h"
 #include "support/Mp3Decode.h"
 
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // The default engine against a real sound server: a private PulseAudio
 // with a 440 Hz sine source as its default input.
 #include "RecorderFixture.h"
-#include "recording/BackgroundTakes.h"
-#include "recording/PulseCaptureSource.h"
+#include "recorder/BackgroundTakes.h"
+#include "recorder/PulseCaptureSource.h"
 #include "support/PulseTestServer.h"
 
 #include <QDir>

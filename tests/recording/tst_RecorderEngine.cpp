@@ -1,8 +1,8 @@
 // The recorder engine's commands against a synthetic source, fed in
 // measured portions so the recorded length does not depend on timing.
 #include "RecorderFixture.h"
-#include "recording/BackgroundTakes.h"
-#include "recording/Mp3Encoder.h"
+#include "recorder/BackgroundTakes.h"
+#include "recorder/Mp3Encoder.h"
 #include "support/FaultyOutputFile.h"
 
 #include <QFile>

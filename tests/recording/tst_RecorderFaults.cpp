@@ -4,9 +4,9 @@
 // holds, and the take keeps the sound captured up to its end or says why
 // it ended.
 #include "RecorderFixture.h"
-#include "recording/BackgroundTakes.h"
-#include "recording/Mp3Encoder.h"
-#include "recording/PulseCaptureSource.h"
+#include "recorder/BackgroundTakes.h"
+#include "recorder/Mp3Encoder.h"
+#include "recorder/PulseCaptureSource.h"
 #include "support/FaultyOutputFile.h"
 #include "support/PulseTestServer.h"
 

@@ -1,11 +1,11 @@
 // The recorder's libraries are loaded at run time: a missing one, or one
 // that lacks a function, fails the start of a take with the reason instead
 // of crashing.
-#include "recording/LameLibrary.h"
-#include "recording/Mp3Encoder.h"
-#include "recording/Mp3RecorderBackend.h"
-#include "recording/PulseCaptureSource.h"
-#include "recording/PulseLibrary.h"
+#include "recorder/LameLibrary.h"
+#include "recorder/Mp3Encoder.h"
+#include "recorder/Mp3RecorderBackend.h"
+#include "recorder/PulseCaptureSource.h"
+#include "recorder/PulseLibrary.h"
 #include "support/SineCaptureSource.h"
 
 #include <QFileInfo>

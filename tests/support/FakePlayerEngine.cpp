@@ -1,7 +1,7 @@
 #include "FakePlayerEngine.h"
 
 #include "app/NumberText.h"
-#include "playback/MediaError.h"
+#include "player/MediaError.h"
 
 #include <QTimer>
 #include <algorithm>

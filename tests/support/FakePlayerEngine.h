@@ -1,7 +1,7 @@
 #pragma once
 
-#include "playback/IPlayerEngine.h"
-#include "playback/VideoFrames.h"
+#include "player/IPlayerEngine.h"
+#include "player/VideoFrames.h"
 
 #include <QObject>
 #include <cstdint>

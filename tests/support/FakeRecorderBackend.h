@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/IRecorderBackend.h"
+#include "recorder/IRecorderBackend.h"
 
 #include <memory>
 #include <string>

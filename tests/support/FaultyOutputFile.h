@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/OutputFile.h"
+#include "recorder/OutputFile.h"
 
 #include <chrono>
 #include <condition_variable>

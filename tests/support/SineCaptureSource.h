@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/ICaptureSource.h"
+#include "recorder/ICaptureSource.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "player/MediaError.h"
+
+#include <string>
+
+// The one way an mpv error code becomes a MediaError: the code is kept as
+// an unsigned 32-bit value, the text names the operation and says in words
+// what went wrong ("loadfile x: the file could not be loaded").
+MediaError MpvError(int code, const std::string& operation);
+
+// Throws MpvError(code, operation) when code is an error (below 0).
+void CheckMpv(int code, const std::string& operation);

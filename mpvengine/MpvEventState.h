@@ -1,0 +1,61 @@
+#pragma once
+
+#include "player/PlayerStatus.h"
+
+#include <mpv/client.h>
+#include <string>
+
+// Everything the engine knows of mpv's media, kept up to date from mpv's
+// events alone: the drain of the event loop and the engine's bounded waits
+// both feed every event through Apply, so neither loses one to the other.
+class MpvEventState {
+public:
+    // Asks mpv to report the properties behind PlayerStatus. Throws
+    // MediaError when mpv refuses an observation.
+    static void ObserveAll(mpv_handle* handle);
+
+    // A load of path as playlist entry entryId has been asked for.
+    void BeginLoad(long long entryId, const std::string& path);
+    // A seek has been asked for; SeekDone says when mpv has done it.
+    void BeginSeek();
+    // mpv has refused the seek asked for: there is nothing to wait for.
+    void SeekRefused();
+    // The engine has given the media up itself, for this reason.
+    void Unload(const std::string& why);
+    // The file opened, but nothing of it can be rendered: a failed load
+    // (mpv's MPV_ERROR_NOTHING_TO_PLAY), for this reason.
+    void NothingToRender(const std::string& why);
+    void Apply(const mpv_event& event);
+
+    enum class Load { Pending, Done, Failed };
+    Load LoadState() const { return m_load; }
+    // mpv's code for a failed load.
+    int LoadError() const { return m_loadError; }
+    bool SeekDone() const { return m_seek == Seek::Done; }
+    bool SeekPending() const { return m_seek == Seek::Asked || m_seek == Seek::Seen; }
+
+    bool Loaded() const { return m_status.loaded; }
+    // Why there is no media, in words: "no media is loaded" when none ever
+    // was, else what ended it ("the file is gone").
+    const std::string& WhyNotLoaded() const { return m_why; }
+    // The file of the last load asked for.
+    const std::string& Path() const { return m_path; }
+
+    PlayerStatus& Status() { return m_status; }
+    const PlayerStatus& Status() const { return m_status; }
+
+private:
+    void applyEndFile(const mpv_event_end_file& end);
+    void applyProperty(std::uint64_t id, const mpv_event_property& prop);
+    void ended(const std::string& why);
+
+    enum class Seek { None, Asked, Seen, Done };
+    PlayerStatus m_status;
+    long long m_entryId = -1;
+    std::string m_path;
+    bool m_started = false;
+    Load m_load = Load::Done;
+    int m_loadError = 0;
+    Seek m_seek = Seek::None;
+    std::string m_why = "no media is loaded";
+};

@@ -1,0 +1,382 @@
+#include "mpvengine/MpvPlayerEngine.h"
+
+#include "mpvengine/LargeBuffers.h"
+#include "mpvengine/MpvDecoderThreads.h"
+#include "mpvengine/MpvError.h"
+#include "mpvengine/MpvProperties.h"
+#include "mpvengine/MpvVideoRenderer.h"
+#include "player/VideoFrames.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+// mpv holds playback a sample or so short of an end it was given; once
+// held there, its last figure at other speeds than 1 lies up to some 20 ms
+// short (the tempo filter's last block is cut to length).
+constexpr double kEndTolerance = 0.0005;
+constexpr double kHeldEndTolerance = 0.1;
+// Play this close to the end of the media starts again from the start.
+constexpr double kMediaEndTolerance = 0.02;
+
+std::string timeText(double seconds)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%.9f", seconds);
+    return text;
+}
+}  // namespace
+
+MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
+    : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>())
+{
+    ReturnLargeBuffersWhenFreed();
+}
+
+MpvPlayerEngine::~MpvPlayerEngine()
+{
+    if (m_preparing.valid())
+        m_preparing.wait();  // its handle goes with the future
+    m_renderer.reset();  // the render context goes before the handle
+    m_handle.reset();    // the deleter clears the wakeup callback first
+}
+
+namespace {
+MpvHandle createObservedHandle(const MpvOptions& options)
+{
+    MpvHandle created = CreateMpvHandle(options);
+    MpvEventState::ObserveAll(created.get());
+    decoderthreads::AskBeforeDecoders(created.get());
+    return created;
+}
+}  // namespace
+
+// Loading libmpv and starting mpv take longer than showing the window: both
+// happen on a thread of their own, and the first call waits for them.
+void MpvPlayerEngine::PrepareInBackground(std::function<void()> ready)
+{
+    if (ready)
+        m_whenReady.push_back(std::move(ready));
+    const bool done = m_handle || (m_preparing.valid() && m_preparing.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+    if (done) {
+        postWhenReady();
+    } else if (!m_preparing.valid()) {
+        m_preparing = std::async(std::launch::async, [this, options = m_options] {
+            // Told however the set-up ends; the destructor waits for this thread.
+            struct TellWhenDone {
+                MpvPlayerEngine* engine;
+                ~TellWhenDone() { engine->postWhenReady(); }
+            } tell{this};
+            return createObservedHandle(options);
+        });
+    }
+}
+
+// From any thread.
+void MpvPlayerEngine::postWhenReady()
+{
+    QMetaObject::invokeMethod(this, [this] { runWhenReady(); }, Qt::QueuedConnection);
+}
+
+void MpvPlayerEngine::runWhenReady()
+{
+    try {
+        handle();
+    } catch (const MediaError&) {
+        // The first operation the callers make says what is wrong.
+    }
+    for (const auto& ready : std::exchange(m_whenReady, {}))
+        ready();
+}
+
+mpv_handle* MpvPlayerEngine::handle()
+{
+    if (m_handle)
+        return m_handle.get();
+    if (m_preparing.valid())
+        m_handle = m_preparing.get();  // throws what the preparation threw
+    else
+        m_handle = createObservedHandle(m_options);
+    mpv_handle* h = m_handle.get();
+    if (m_options.videoOutput == "libmpv")
+        m_renderer = std::make_unique<MpvVideoRenderer>(h, *m_frames);
+    Mpv().set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
+    return h;
+}
+
+bool MpvPlayerEngine::HasRenderer() const { return m_renderer && m_renderer->HasContext(); }
+
+void MpvPlayerEngine::SetStatusListener(std::function<void(const PlayerStatus&)> listener)
+{
+    m_listener = std::move(listener);
+    m_told.reset();
+}
+
+// Runs on one of mpv's threads: it may only post.
+void MpvPlayerEngine::onWakeup(void* self) { static_cast<MpvPlayerEngine*>(self)->postDrain(); }
+
+void MpvPlayerEngine::postDrain()
+{
+    // One queued call at a time is enough: the drain empties the whole queue.
+    if (!m_drainPosted.exchange(true))
+        QMetaObject::invokeMethod(this, [this] { drainEvents(); }, Qt::QueuedConnection);
+}
+
+void MpvPlayerEngine::drainEvents()
+{
+    m_drainPosted = false;
+    if (!m_handle)
+        return;
+    for (;;) {
+        const mpv_event* event = Mpv().wait_event(m_handle.get(), 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(*event);
+    }
+    giveUpLateLoad();
+    notify();
+}
+
+void MpvPlayerEngine::notify()
+{
+    PlayerStatus status = m_state.Status();
+    // Paused, the position is the one GetPosition gives, not mpv's figure,
+    // which can lie a hair short of a seek's target.
+    if (m_pinned && status.paused)
+        status.position = *m_pinned;
+    if (!m_listener || (m_told && *m_told == status))
+        return;
+    m_told = status;
+    m_listener(status);
+}
+
+void MpvPlayerEngine::handleEvent(const mpv_event& event)
+{
+    if (event.event_id == MPV_EVENT_LOG_MESSAGE) {
+        m_log.Print(*static_cast<const mpv_event_log_message*>(event.data));
+        return;
+    }
+    if (decoderthreads::Choose(m_handle.get(), event))
+        return;
+    if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
+        m_state.SeekRefused();
+    const bool endedBefore = m_state.Status().eofReached;
+    m_state.Apply(event);
+    if (!endedBefore && m_state.Status().eofReached) {
+        // From the event loop: an operation under way goes on with the file
+        // as mpv still has it, and the failure is told once, by the status.
+        QMetaObject::invokeMethod(this, [this, path = m_state.Path()] { failIfNothingRenders(path); },
+                                  Qt::QueuedConnection);
+    }
+    // The frames' lock is the renderer's while it draws: taken only for a change.
+    if (m_state.Status().hasVideo != m_videoTold) {
+        m_videoTold = m_state.Status().hasVideo;
+        m_frames->SetHasVideo(m_videoTold);
+    }
+    if (m_loading && m_state.LoadState() != MpvEventState::Load::Pending)
+        settleLoad();
+}
+
+void MpvPlayerEngine::requireLoaded(const char* operation) const
+{
+    if (!m_handle || !m_state.Loaded())
+        throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_PROPERTY_UNAVAILABLE),
+                         std::string(operation) + ": " + m_state.WhyNotLoaded());
+}
+
+bool MpvPlayerEngine::atArmedEnd(double mpvSeconds) const
+{
+    if (!m_armed || m_armed->loopFrom || mpvSeconds >= m_armed->end)
+        return false;
+    const bool held = m_state.Status().eofReached && !m_state.SeekPending();
+    return mpvSeconds >= m_armed->end - (held ? kHeldEndTolerance : kEndTolerance);
+}
+
+double MpvPlayerEngine::GetPosition()
+{
+    drainEvents();  // what mpv has ended must not pass for loaded
+    if (m_loading)
+        return m_pinned.value_or(0.0);
+    requireLoaded("GetPosition");
+    // A target set while the file loaded may lie past the end it turned out to have.
+    if (m_pinned && m_state.Status().duration > 0.0)
+        m_pinned = std::min(*m_pinned, m_state.Status().duration);
+    if (m_state.SeekPending() && m_pinned)
+        return *m_pinned;  // mpv's figure is from before the seek
+    // mpv's time-pos as it last reported it: what has been heard, never
+    // what is still queued for the sound device.
+    const double seconds = m_state.Status().position;
+    if (atArmedEnd(seconds))
+        m_pinned = m_armed->end;  // held there: the watch must find its end reached
+    if (!m_pinned)
+        return seconds;
+    // Until playback has passed the pinned position, mpv's figure is the
+    // audio output's buffer short of it.
+    if (!m_state.Status().paused && seconds >= *m_pinned) {
+        m_pinned.reset();
+        return seconds;
+    }
+    return *m_pinned;
+}
+
+void MpvPlayerEngine::SetPosition(double seconds)
+{
+    drainEvents();
+    if (m_loading) {
+        m_pendingStart.seek = std::max(0.0, seconds);
+        m_pinned = m_pendingStart.seek;
+        m_state.Status().position = *m_pinned;
+        return;
+    }
+    requireLoaded("SetPosition");
+    seek(seconds, m_options.seekWaitMs);
+}
+
+double MpvPlayerEngine::clampToMedia(double seconds, bool mayAskMpv)
+{
+    const double known = m_state.Status().duration;
+    const double duration = known > 0.0 || !mayAskMpv ? known : mpvDouble(mpvprop::kDuration, 0.0);
+    // mpv reads a negative absolute target as counted from the end.
+    const double target = std::max(0.0, seconds);
+    return duration > 0.0 ? std::min(target, duration) : target;
+}
+
+void MpvPlayerEngine::seek(double seconds, int waitMs)
+{
+    const double target = clampToMedia(seconds, true);
+    m_state.BeginSeek();
+    RunMpvCommand(m_handle.get(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+                                   MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
+    m_pinned = target;
+    m_state.Status().position = target;
+    // The command only queues the seek. A short one is waited for, so that
+    // mpv's own figures are the new ones at once; a long one goes on alone.
+    const bool done = waitUntil([this] { return m_state.SeekDone(); }, waitMs);
+    postDrain();
+    requireLoaded("SetPosition");
+    // After audio has played, mpv reports a paused seek's position short by
+    // the audio output's buffer (0.2 s with ao=null) although it resumes from
+    // the target: the engine keeps the target as the position instead.
+    if (done && m_state.Status().eofReached)
+        m_pinned.reset();
+}
+
+void MpvPlayerEngine::Play()
+{
+    drainEvents();
+    if (m_loading) {
+        m_pendingStart.play = m_wantsPlay = true;
+        return;
+    }
+    requireLoaded("Play");
+    const double position = GetPosition();
+    const double duration = m_state.Status().duration;
+    if (duration > 0.0 && position >= duration - kMediaEndTolerance)
+        seek(0.0, m_options.seekWaitMs);  // at the end of the media, playing again means from the start
+    else if (m_state.Status().eofReached && !m_state.SeekPending())
+        seek(position, m_options.seekWaitMs);  // held at an end a watch armed: on from there
+    setFlag(mpvprop::kPause, false);
+    m_state.Status().paused = false;
+    m_wantsPlay = true;
+}
+
+void MpvPlayerEngine::Pause()
+{
+    m_wantsPlay = m_pendingStart.play = false;
+    if (!m_handle || m_loading)
+        return;  // a file that is still loading is paused already
+    drainEvents();  // mpv may have paused itself at an end
+    const bool wasPlaying = !m_state.Status().paused;
+    setFlag(mpvprop::kPause, true);
+    m_state.Status().paused = true;
+    // While a seek goes on the position is its target already.
+    if (wasPlaying && m_state.Loaded() && !m_state.SeekPending())
+        pinWhereSoundStopped();
+}
+
+// Once the output is paused, audio-pts is the position of the last sample
+// played; time-pos catches up with it only at mpv's next round, up to some
+// 50 ms later. Without sound (a video alone, or held at an end) time-pos
+// is all there is.
+void MpvPlayerEngine::pinWhereSoundStopped()
+{
+    double stopped = m_state.Status().position;
+    if (Mpv().get_property(m_handle.get(), mpvprop::kAudioPts, MPV_FORMAT_DOUBLE, &stopped) < 0)
+        Mpv().get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &stopped);
+    if (atArmedEnd(stopped))
+        stopped = m_armed->end;
+    // Paused again before playback passed a pinned seek target: it resumed
+    // from there, so mpv's lagging figure is short of the truth.
+    m_pinned = m_pinned ? std::max(*m_pinned, stopped) : stopped;
+    m_state.Status().position = *m_pinned;
+}
+
+void MpvPlayerEngine::Stop() { Pause(); }
+
+void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> loopFrom)
+{
+    std::optional<Armed> wanted;
+    if (end)
+        wanted = Armed{*end, loopFrom && *loopFrom < *end ? loopFrom : std::nullopt};
+    if (wanted == m_armed || !m_handle)
+        return;
+    try {
+        // Playback that stopped at the end armed before goes on when the new
+        // end lies further on; at the end of the media it stays there.
+        bool held = false;
+        double position = 0.0;
+        if (m_wantsPlay && m_armed && !m_armed->loopFrom && m_state.Loaded() && m_state.Status().eofReached) {
+            position = GetPosition();
+            const double duration = m_state.Status().duration;
+            held = position >= m_armed->end - kEndTolerance && (duration <= 0.0 || position < duration - kMediaEndTolerance);
+        }
+        applyArmed(wanted);
+        if (held && (!wanted || wanted->loopFrom || position < wanted->end))
+            Play();
+    } catch (const MediaError&) {
+        // The next command or tick finds out what is wrong with the player.
+    }
+}
+
+// ab-loop-a/b and end cut the sound sample-exactly where they lie, which a
+// 100 ms watch cannot. By default mpv counts an end as reached once the
+// decoder has delivered it, with the sound output's buffer (some 200 ms)
+// still to play: it then pauses there, and the next seek drops what was
+// left, so the end of every passage went unheard. Without gapless audio it
+// waits for the output to play out first. A loop goes back to A without
+// draining the output, so there the default keeps the rounds seamless.
+void MpvPlayerEngine::applyArmed(const std::optional<Armed>& armed)
+{
+    mpv_handle* h = m_handle.get();
+    const bool loop = armed && armed->loopFrom;
+    const std::string end = armed && !loop ? timeText(std::max(0.0, armed->end)) : "none";
+    Mpv().set_property_string(h, mpvprop::kGaplessAudio, loop ? "weak" : "no");
+    Mpv().set_property_string(h, mpvprop::kEnd, end.c_str());
+    Mpv().set_property_string(h, mpvprop::kAbLoopA, loop ? timeText(std::max(0.0, *armed->loopFrom)).c_str() : "no");
+    Mpv().set_property_string(h, mpvprop::kAbLoopB, loop ? timeText(armed->end).c_str() : "no");
+    m_armed = armed;
+}
+
+void MpvPlayerEngine::SetSpeed(double factor) { setDouble(mpvprop::kSpeed, factor); }
+void MpvPlayerEngine::SetVolume(double percent) { setDouble(mpvprop::kVolume, percent); }
+void MpvPlayerEngine::SetMuted(bool muted) { setFlag(mpvprop::kMute, muted); }
+void MpvPlayerEngine::SetSubtitlesShown(bool shown) { setFlag(mpvprop::kSubVisibility, shown); }
+
+void MpvPlayerEngine::setFlag(const char* name, bool value)
+{
+    int flag = value ? 1 : 0;
+    CheckMpv(Mpv().set_property(handle(), name, MPV_FORMAT_FLAG, &flag), std::string("set ") + name);
+}
+
+void MpvPlayerEngine::setDouble(const char* name, double value)
+{
+    CheckMpv(Mpv().set_property(handle(), name, MPV_FORMAT_DOUBLE, &value), std::string("set ") + name);
+}
+
+double MpvPlayerEngine::mpvDouble(const char* name, double fallback)
+{
+    double value = fallback;
+    return Mpv().get_property(handle(), name, MPV_FORMAT_DOUBLE, &value) >= 0 ? value : fallback;
+}

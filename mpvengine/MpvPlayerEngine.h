@@ -1,0 +1,163 @@
+#pragma once
+
+#include "player/IPlayerEngine.h"
+#include "mpvengine/MpvEventState.h"
+#include "mpvengine/MpvHandle.h"
+#include "mpvengine/MpvLogPrinter.h"
+#include "mpvengine/MpvOptions.h"
+
+#include <QObject>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <future>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class MpvVideoRenderer;
+class MediaError;
+
+// The libmpv engine. One mpv handle per player, created on first use so that
+// start-up does not pay for it; with the libmpv video output its renderer is
+// made together with it. Every public operation runs on the GUI thread;
+// mpv's wakeup callback only posts a queued call to drainEvents(). The drain
+// and the bounded waits feed every event to one MpvEventState.
+// Each operation throws MediaError carrying mpv's (negative) error code as an
+// unsigned 32-bit value when mpv reports a failure; its text says why.
+class MpvPlayerEngine : public QObject, public IMediaEngine {
+    Q_OBJECT
+public:
+    explicit MpvPlayerEngine(MpvOptions options = MpvOptions{});
+    ~MpvPlayerEngine() override;
+
+    // Throws the load error (mpv's END_FILE error, e.g. -13 loading failed,
+    // -17 unknown format) when the load ends within options.loadWaitMs;
+    // throws -13 at once for an empty path or a folder. A load that takes
+    // longer goes on after the return (see MpvOptions::loadWaitMs); one
+    // still going on after options.loadTimeoutMs is given up. The path is
+    // always taken as a local file, never as a URL. After a failure no media
+    // is loaded. Disarms any armed end. The file that is loaded already,
+    // unchanged on disk, is not read again: it is only paused and moved to 0.
+    void SetMediaFile(const std::string& path) override;
+    // Throws when no media is loaded (saying why: "the file is gone",
+    // "cannot play x: ..."). The position mpv last reported, so never ahead
+    // of what has been heard; at an armed end exactly that end; after a
+    // pause where the sound stopped; while the file loads, where it will start.
+    double GetPosition() override;
+    // Clamps to [0, duration]; returns once mpv has reached the target (or
+    // the end), or after options.seekWaitMs with the seek still going on;
+    // the position reads as the target either way. Throws when no media is
+    // loaded or mpv refuses the seek.
+    void SetPosition(double seconds) override;
+    // Play at the end of the media starts again from 0; at an armed end it
+    // goes on from there. Throws when no media is loaded.
+    void Play() override;
+    // Pause and Stop keep the media, and the position where the sound
+    // stopped. Throw when mpv refuses the pause.
+    void Pause() override;
+    void Stop() override;
+
+    // Throw when mpv rejects the value (speed outside 0.01..100, volume below 0).
+    void SetSpeed(double factor) override;
+    void SetVolume(double percent) override;
+    void SetMuted(bool muted) override;
+    void SetSubtitlesShown(bool shown) override;
+    void SetStatusListener(std::function<void(const PlayerStatus&)> listener) override;
+    PlayerStatus Status() override { return m_state.Status(); }
+    void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) override;
+
+    VideoFrames& Video() override { return *m_frames; }
+    void PrepareInBackground(std::function<void()> ready) override;
+
+    // The handle, created on first call or taken from PrepareInBackground.
+    // Throws MediaError when mpv cannot start.
+    mpv_handle* handle();
+    bool HasRenderer() const;
+
+    // Drains mpv's event queue; runs on the GUI thread.
+    void drainEvents();
+
+private:
+    using Clock = std::chrono::steady_clock;
+    // The reply to a seek asked for while the file was still loading.
+    static constexpr std::uint64_t kDeferredSeekReply = 1;
+    struct Loading {
+        std::string path, stamp;
+        Clock::time_point deadline;
+        bool returned = false;  // SetMediaFile has returned: a failure is the status's to tell
+    };
+    // What was asked for while the file loads.
+    struct PendingStart {
+        std::optional<double> seek;
+        bool play = false;
+    };
+    struct Armed {
+        double end;
+        std::optional<double> loopFrom;
+        bool operator==(const Armed&) const = default;
+    };
+
+    static std::string localMediaPath(const std::string& path);
+    static void onWakeup(void* self);
+    void postWhenReady();
+    void runWhenReady();
+    void postDrain();
+    template <typename Done> bool waitUntil(Done done, int timeoutMs);
+    void handleEvent(const mpv_event& event);
+    void notify();
+    void unloadQuietly();
+    void requireLoaded(const char* operation) const;
+    MediaError loadFailure(const std::string& path) const;
+    void settleLoad();
+    void giveUpLateLoad();
+    void endLoadFailed(const Loading& loading, const std::string& why);
+    void failIfNothingRenders(const std::string& path);
+    // Into [0, duration]; asking mpv for a duration not yet reported can
+    // wait for mpv's core, which right after a load is decoding.
+    double clampToMedia(double seconds, bool mayAskMpv);
+    void seek(double seconds, int waitMs);
+    void pinWhereSoundStopped();
+    bool atArmedEnd(double mpvSeconds) const;
+    void applyArmed(const std::optional<Armed>& armed);
+    void setFlag(const char* name, bool value);
+    void setDouble(const char* name, double value);
+    double mpvDouble(const char* name, double fallback);
+
+    MpvOptions m_options;
+    std::unique_ptr<VideoFrames> m_frames;
+    std::future<MpvHandle> m_preparing;  // a handle being made off the GUI thread
+    std::vector<std::function<void()>> m_whenReady;
+    MpvHandle m_handle;
+    std::unique_ptr<MpvVideoRenderer> m_renderer;
+    MpvEventState m_state;
+    MpvLogPrinter m_log;
+    std::optional<double> m_pinned;  // the position to report while mpv's lags; see GetPosition
+    std::optional<Armed> m_armed;    // what mpv has been told
+    std::string m_loadedStamp;       // path, size and time of the loaded file
+    std::optional<Loading> m_loading;  // a load that SetMediaFile did not wait out
+    PendingStart m_pendingStart;
+    bool m_wantsPlay = false;        // Play was the last of Play, Pause and Stop
+    std::function<void(const PlayerStatus&)> m_listener;
+    std::optional<PlayerStatus> m_told;  // what the listener heard last
+    bool m_videoTold = false;            // what the frames were told
+    std::atomic<bool> m_drainPosted{false};
+};
+
+// Waits on mpv's own events until done() holds, for at most timeoutMs;
+// says whether it holds.
+template <typename Done> bool MpvPlayerEngine::waitUntil(Done done, int timeoutMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+        if (left <= 0.0)
+            return false;
+        const mpv_event* event = Mpv().wait_event(m_handle.get(), std::min(left, 0.05));
+        if (event->event_id != MPV_EVENT_NONE)
+            handleEvent(*event);
+    }
+    return true;
+}

@@ -1,0 +1,158 @@
+#include "mpvengine/MpvPlayerEngine.h"
+
+#include "player/MediaFile.h"
+#include "mpvengine/MpvError.h"
+#include "mpvengine/MpvProperties.h"
+
+#include <QTimer>
+#include <filesystem>
+#include <system_error>
+
+// Loading a media file: the part that waits, and the part that comes after
+// SetMediaFile has returned.
+
+// mpv would read "scheme://..." as a URL and a folder as a playlist of its
+// files; the program only ever means one local file. A pipe or a device is
+// refused too: opening one can block for good.
+std::string MpvPlayerEngine::localMediaPath(const std::string& path)
+{
+    const auto refused = static_cast<std::uint32_t>(MPV_ERROR_LOADING_FAILED);
+    if (!path.empty() && !mediafile::IsThere(path))
+        throw MediaError(refused, "cannot play " + path + ": there is no such file");
+    if (!mediafile::IsRegular(path))
+        throw MediaError(refused, "not a media file: " + path);
+    std::error_code error;
+    // An absolute path starts with "/", which mpv always takes as a file.
+    const auto absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+void MpvPlayerEngine::SetMediaFile(const std::string& requested)
+{
+    mpv_handle* h = handle();
+    drainEvents();
+    applyArmed(std::nullopt);  // a new file plays freely until a watch arms an end again
+    m_pinned.reset();
+    m_wantsPlay = false;
+    m_loading.reset();
+    m_pendingStart = {};
+    std::string path;
+    try {
+        path = localMediaPath(requested);
+    } catch (const MediaError& error) {
+        unloadQuietly();  // a failed load leaves no media, as with mpv's own failures
+        m_state.Unload(error.what());
+        throw;
+    }
+    // Paused before the load, so the new file starts paused at 0.
+    setFlag(mpvprop::kPause, true);
+    const std::string stamp = mediafile::Stamp(path);
+    if (m_state.Loaded() && !stamp.empty() && stamp == m_loadedStamp) {
+        m_state.Status().paused = true;
+        seek(0.0, 0);
+        return;
+    }
+    m_loadedStamp.clear();
+
+    MpvNodeGuard result;
+    RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdLoadFile), MpvStringNode(path.c_str()),
+                      MpvStringNode(mpvprop::kLoadReplace)}, &result, "loadfile " + path);
+    // loadfile succeeds even for a bad file; only mpv's events tell.
+    m_state.BeginLoad(result.int64At(mpvprop::kPlaylistEntryId, -1), path);
+    m_loading = Loading{path, stamp, Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs)};
+    // The duration comes in an event of its own, soon after the load.
+    waitUntil([this] { return !m_loading && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
+              m_options.loadWaitMs);
+    postDrain();  // what the wait consumed still reaches the listener from the event loop
+    if (m_loading) {
+        m_loading->returned = true;
+        // A load that never ends is given up even if nothing else calls in.
+        QTimer::singleShot(m_options.loadTimeoutMs + 1, this, [this] { drainEvents(); });
+    } else if (!m_state.Loaded())
+        throw loadFailure(path);
+}
+
+MediaError MpvPlayerEngine::loadFailure(const std::string& path) const
+{
+    if (!mediafile::IsThere(path))
+        return MediaError(static_cast<std::uint32_t>(m_state.LoadError()), "cannot play " + path + ": there is no such file");
+    return MpvError(m_state.LoadError(), "cannot play " + path);
+}
+
+// A load that SetMediaFile did not wait out has ended: what came meanwhile
+// is carried out now, in the order mpv takes its requests.
+void MpvPlayerEngine::settleLoad()
+{
+    const Loading loading = *std::exchange(m_loading, std::nullopt);
+    const PendingStart start = std::exchange(m_pendingStart, {});
+    if (m_state.LoadState() == MpvEventState::Load::Failed) {
+        endLoadFailed(loading, loadFailure(loading.path).what());
+        return;
+    }
+    m_loadedStamp = loading.stamp;
+    mpv_handle* h = m_handle.get();
+    if (start.seek) {
+        const double target = clampToMedia(*start.seek, false);
+        m_pinned = target;
+        m_state.Status().position = target;
+        m_state.BeginSeek();
+        if (StartMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+                                MpvStringNode(mpvprop::kSeekAbsoluteExact)}, kDeferredSeekReply) < 0)
+            m_state.SeekRefused();
+    }
+    if (start.play) {
+        int flag = 0;
+        Mpv().set_property_async(h, 0, mpvprop::kPause, MPV_FORMAT_FLAG, &flag);
+    }
+}
+
+// A load that has gone on for longer than options.loadTimeoutMs is given up.
+void MpvPlayerEngine::giveUpLateLoad()
+{
+    if (!m_loading || Clock::now() < m_loading->deadline)
+        return;
+    const Loading loading = *std::exchange(m_loading, std::nullopt);
+    m_pendingStart = {};
+    unloadQuietly();
+    endLoadFailed(loading, "loading " + loading.path + ": the player did not answer in time");
+}
+
+// No media is left; once SetMediaFile has returned, only the status can tell.
+void MpvPlayerEngine::endLoadFailed(const Loading& loading, const std::string& why)
+{
+    m_state.Unload(why);
+    if (loading.returned)
+        m_state.Status().lateLoadFailure = why;
+}
+
+// mpv opens a file whose sound it cannot convert (a WAV of more channels
+// than it takes) or that holds no samples at all, finds nothing to play and,
+// kept open, holds at the end in silence with no word. Reaching the end
+// with nothing decoded is that: a failed load, told as one that fails after
+// SetMediaFile has returned. Playback held at an end a watch armed is left
+// alone: it stopped there on purpose.
+void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
+{
+    if (!m_state.Loaded() || !m_state.Status().eofReached || m_state.Path() != path || m_armed)
+        return;
+    mpv_handle* h = m_handle.get();
+    std::int64_t value = 0;
+    if (Mpv().get_property(h, mpvprop::kDecodedChannels, MPV_FORMAT_INT64, &value) >= 0
+        || Mpv().get_property(h, mpvprop::kDecodedWidth, MPV_FORMAT_INT64, &value) >= 0)
+        return;
+    const std::string why = "cannot play " + path + ": the player can render neither its sound nor its picture";
+    // Paused after any Play asked for meanwhile, so that mpv's own state,
+    // which the bar follows, does not say it plays.
+    int paused = 1;
+    Mpv().set_property(h, mpvprop::kPause, MPV_FORMAT_FLAG, &paused);
+    unloadQuietly();
+    m_state.NothingToRender(why);
+    m_state.Status().lateLoadFailure = why;
+    notify();
+}
+
+void MpvPlayerEngine::unloadQuietly()
+{
+    const char* stop[] = {mpvprop::kCmdStop, nullptr};
+    Mpv().command(m_handle.get(), stop);  // the failure that leads here is the one to tell
+}

@@ -1,0 +1,37 @@
+#include "pane/SubtitleTrack.h"
+
+#include "readers/SubtitleLoader.h"
+
+SubtitleTrack::SubtitleTrack(QObject* parent) : QObject(parent) {}
+
+// The loading thread must be gone before anything it posts to.
+SubtitleTrack::~SubtitleTrack() { m_loader.reset(); }
+
+void SubtitleTrack::open(const std::string& mediaPath)
+{
+    clear();
+    m_loader = std::make_unique<SubtitleLoader>(
+        mediaPath, [this] { QMetaObject::invokeMethod(this, [this] { onLoaded(); }, Qt::QueuedConnection); });
+}
+
+void SubtitleTrack::clear()
+{
+    m_loader.reset();
+    if (!m_lines.empty()) {
+        m_lines = SubtitleLines();
+        emit linesChanged();
+    }
+}
+
+bool SubtitleTrack::loading() const { return m_loader != nullptr; }
+
+// A call posted by a loader since replaced finds the new one unfinished, or
+// finished with its own lines: either way nothing stale is taken.
+void SubtitleTrack::onLoaded()
+{
+    if (!m_loader || !m_loader->finished())
+        return;
+    m_lines = m_loader->lines();
+    m_loader.reset();
+    emit linesChanged();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "player/SubtitleLines.h"
+
+#include <QObject>
+#include <memory>
+#include <string>
+
+class SubtitleLoader;
+
+// The lines of the media file the player shows, read in the background
+// (SubtitleLoader); until they are there, and for a file without any, there
+// are none.
+class SubtitleTrack : public QObject {
+    Q_OBJECT
+public:
+    explicit SubtitleTrack(QObject* parent = nullptr);
+    ~SubtitleTrack() override;
+
+    // Starts reading the lines of a media file, dropping the last ones.
+    void open(const std::string& mediaPath);
+    void clear();
+    // The lines are being read: until they are taken, on the GUI thread.
+    bool loading() const;
+    const SubtitleLines& lines() const { return m_lines; }
+
+signals:
+    // The lines have been read: the ones of the file opened last.
+    void linesChanged();
+
+private:
+    void onLoaded();
+
+    std::unique_ptr<SubtitleLoader> m_loader;
+    SubtitleLines m_lines;
+};

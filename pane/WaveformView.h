@@ -1,0 +1,97 @@
+#pragma once
+
+#include "player/PlayerStatus.h"
+#include "pane/PositionClock.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+class WaveformOverview;
+
+// The pane above the control bar for media without video: the waveform of
+// the whole file as its overview fills in, the A-B passage shaded with A
+// and B marked, and the playback position as a line that moves at the
+// display's rate between the player's reports. A click or drag seeks; the
+// wheel zooms in around the position and back out to the whole file.
+class WaveformView : public QWidget {
+    Q_OBJECT
+public:
+    explicit WaveformView(QWidget* parent = nullptr);
+    ~WaveformView() override;
+
+    // Starts the overview of a file, dropping the last one and the zoom.
+    void open(const std::string& path);
+    void clear();
+    void showStatus(const PlayerStatus& status);
+    // The player has just been moved there.
+    void jumpTo(double seconds);
+    // A and B in seconds; `end` <= `start` marks A alone, both 0 nothing.
+    void setPassage(double start, double end);
+    void setFocusShown(bool shown);
+    // Where the subtitle lines start, in seconds, in order; each is marked.
+    void setLineStarts(std::vector<double> starts);
+    const std::vector<double>& lineStarts() const { return m_lineStarts; }
+
+    const WaveformOverview* overview() const { return m_overview.get(); }
+    // The stretch of the file shown, in seconds.
+    double viewStart() const { return m_viewStart; }
+    double viewSpan() const;
+    double positionShown() { return m_clock.at(); }
+    double passageStart() const { return m_passageStart; }
+    double passageEnd() const { return m_passageEnd; }
+    bool animating() const { return m_animation.isActive(); }
+
+signals:
+    void seekRequested(double seconds);
+    // The overview has found out whether the file has video to show.
+    void mediaKindKnown(bool video);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void postOverviewChange();
+    void onOverviewChange();
+    void animate();
+    void updateAnimation();
+    void repaintLine(int x);
+    void drawWaveform();
+    void drawPassage(QPainter& painter) const;
+    void drawLineStarts(QPainter& painter, const QSize& pixels) const;
+    double duration() const;
+    double timeAt(double x) const;
+    double xOf(double seconds) const;
+    void keepInView(double position);
+    void zoom(int steps);
+
+    std::unique_ptr<WaveformOverview> m_overview;
+    std::atomic<bool> m_changePosted{false};
+    bool m_kindTold = false;
+    PlayerStatus m_status;
+    PositionClock m_clock;
+    double m_passageStart = 0.0;
+    double m_passageEnd = 0.0;
+    std::vector<double> m_lineStarts;
+    double m_viewStart = 0.0;
+    double m_viewSpan = 0.0;  // 0: the whole file
+    bool m_dragging = false;
+    double m_dragTime = 0.0;
+    int m_wheelAngle = 0;
+    bool m_focusShown = false;
+    QTimer m_animation;
+    QImage m_waveform;  // background and peaks of the shown stretch
+    bool m_waveformStale = true;
+    int m_lineX = -1;
+};

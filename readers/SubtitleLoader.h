@@ -1,0 +1,41 @@
+#pragma once
+
+#include "player/SubtitleLines.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+// Reads a media file's lines on a thread of its own: from the subtitle
+// file beside it, or else from its own text subtitle track. Destroying the
+// loader stops the reading promptly and waits for the thread.
+class SubtitleLoader {
+public:
+    // `done` runs on the loading thread once the lines are there (or there
+    // are none); it must only post.
+    SubtitleLoader(std::string mediaPath, std::function<void()> done);
+    ~SubtitleLoader();
+    SubtitleLoader(const SubtitleLoader&) = delete;
+    SubtitleLoader& operator=(const SubtitleLoader&) = delete;
+
+    bool finished() const { return m_finished.load(); }
+    // The lines read; empty until finished.
+    SubtitleLines lines() const;
+    // The subtitle file the lines came from; empty when they came from the
+    // media file or there are none.
+    std::string source() const;
+
+private:
+    void run();
+
+    const std::string m_mediaPath;
+    const std::function<void()> m_done;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_finished{false};
+    mutable std::mutex m_mutex;
+    SubtitleLines m_lines;  // under m_mutex
+    std::string m_source;   // under m_mutex
+    std::thread m_thread;   // last: starts once everything above exists
+};
