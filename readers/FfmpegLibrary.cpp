@@ -11,8 +11,8 @@ namespace {
 
 bool bindAll(FfmpegApi& a, std::string& e)
 {
-    // All four are opened before any is bound, so that a missing one is
-    // what the error names.
+    // All four are opened before any is bound: a library that is missing
+    // is what the error names, not a function of another.
     void* format = OpenRuntimeLibrary({QUILLORA_SONAME("avformat", LIBAVFORMAT_VERSION_MAJOR)}, e);
     void* codec = OpenRuntimeLibrary({QUILLORA_SONAME("avcodec", LIBAVCODEC_VERSION_MAJOR)}, e);
     void* util = OpenRuntimeLibrary({QUILLORA_SONAME("avutil", LIBAVUTIL_VERSION_MAJOR)}, e);
