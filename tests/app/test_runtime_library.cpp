@@ -3,6 +3,7 @@
 #include "common/RuntimeLibrary.h"
 
 #include <QtTest>
+#include <vector>
 
 namespace {
 constexpr char kAbsent[] = "libquillora-absent.so.0";
@@ -24,23 +25,18 @@ private slots:
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<bool>("withMissing");  // also asks for two functions libm lacks
         QTest::addColumn<QString>("error");      // what it starts with; empty: none
-        QTest::addColumn<bool>("bound");         // cos and sqrt are there and work
-        QTest::newRow("all there") << QStringList{kMath} << false << QString() << true;
-        QTest::newRow("second soname") << QStringList{kAbsent, kMath} << false << QString() << true;
-        QTest::newRow("absent") << QStringList{kAbsent} << false << QString("cannot load %1: ").arg(kAbsent)
-                                << false;
-        QTest::newRow("every soname absent")
-            << QStringList{kAbsent, kAlsoAbsent} << false
-            << QString("cannot load %1: ").arg(kAbsent) << false;
-        QTest::newRow("lacks functions") << QStringList{kMath} << true
-                                         << QString("the library lacks quillora_absent_one") << true;
+        const QString absent = QString("cannot load %1: ").arg(kAbsent);
+        QTest::newRow("all there") << QStringList{kMath} << false << QString();
+        QTest::newRow("second soname") << QStringList{kAbsent, kMath} << false << QString();
+        QTest::newRow("absent") << QStringList{kAbsent} << false << absent;
+        QTest::newRow("every soname absent") << QStringList{kAbsent, kAlsoAbsent} << false << absent;
+        QTest::newRow("lacks functions") << QStringList{kMath} << true << QString("the library lacks quillora_absent_one");
     }
     void loadsOrSaysWhy()
     {
         QFETCH(QStringList, names);
         QFETCH(bool, withMissing);
         QFETCH(QString, error);
-        QFETCH(bool, bound);
         std::vector<QByteArray> bytes;
         for (const QString& name : names)
             bytes.push_back(name.toUtf8());
@@ -62,8 +58,10 @@ private slots:
         if (names.size() > 1 && !error.isEmpty())
             QVERIFY2(said.contains(names[1]), qPrintable(said));  // every soname tried is named
         QVERIFY(!a.missing);
-        QCOMPARE(a.cos != nullptr && a.sqrt != nullptr, bound);
-        if (bound)
+        // What the library has is bound even when something else is missing.
+        const bool opened = !error.startsWith("cannot load");
+        QCOMPARE(a.cos != nullptr && a.sqrt != nullptr, opened);
+        if (opened)
             QCOMPARE(a.cos(0.0) + a.sqrt(9.0), 4.0);
     }
 
