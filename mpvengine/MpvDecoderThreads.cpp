@@ -13,12 +13,6 @@ namespace {
 constexpr char kBeforeDecoders[] = "on_preloaded";  // the file is open, its decoders not yet made
 constexpr std::int64_t kOneCoreLimit = 1920 * 1088;  // 1080p as H.264 codes it
 
-std::int64_t int64At(const mpv_node& map, const char* key)
-{
-    const mpv_node* value = MpvMapValue(map, key);
-    return value && value->format == MPV_FORMAT_INT64 ? value->u.int64 : 0;
-}
-
 bool flagAt(const mpv_node& map, const char* key)
 {
     const mpv_node* value = MpvMapValue(map, key);
@@ -45,8 +39,8 @@ std::int64_t LargestPicture(const mpv_node& trackList)
         if (!isVideo(track) || flagAt(track, "albumart") || flagAt(track, "image"))
             continue;
         // mpv's sizes are ints, so the product fits; a size not known yet counts as large.
-        const std::int64_t w = std::clamp<std::int64_t>(int64At(track, "demux-w"), 0, INT32_MAX);
-        const std::int64_t h = std::clamp<std::int64_t>(int64At(track, "demux-h"), 0, INT32_MAX);
+        const std::int64_t w = std::clamp<std::int64_t>(MpvInt64At(track, "demux-w", 0), 0, INT32_MAX);
+        const std::int64_t h = std::clamp<std::int64_t>(MpvInt64At(track, "demux-h", 0), 0, INT32_MAX);
         largest = std::max(largest, w > 0 && h > 0 ? w * h : INT64_MAX);
     }
     return largest;

@@ -29,7 +29,12 @@ MediaError MpvError(int code, const std::string& operation)
         } catch (const MediaError&) {
         }
     }
-    return MediaError(static_cast<std::uint32_t>(code), operation + ": " + text);
+    return MpvFailure(code, operation + ": " + text);
+}
+
+MediaError MpvFailure(int code, const std::string& text)
+{
+    return MediaError(static_cast<std::uint32_t>(code), text);
 }
 
 void CheckMpv(int code, const std::string& operation)

@@ -8,6 +8,8 @@
 // an unsigned 32-bit value, the text names the operation and says in words
 // what went wrong ("loadfile x: the file could not be loaded").
 MediaError MpvError(int code, const std::string& operation);
+// The same with a text of the caller's own, kept as given.
+MediaError MpvFailure(int code, const std::string& text);
 
 // Throws MpvError(code, operation) when code is an error (below 0).
 void CheckMpv(int code, const std::string& operation);

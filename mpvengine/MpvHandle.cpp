@@ -33,10 +33,15 @@ const mpv_node* MpvMapValue(const mpv_node& map, const char* key)
     return nullptr;
 }
 
+std::int64_t MpvInt64At(const mpv_node& map, const char* key, std::int64_t fallback)
+{
+    const mpv_node* value = MpvMapValue(map, key);
+    return value && value->format == MPV_FORMAT_INT64 ? value->u.int64 : fallback;
+}
+
 long long MpvNodeGuard::int64At(const char* key, long long fallback) const
 {
-    const mpv_node* value = MpvMapValue(m_node, key);
-    return value && value->format == MPV_FORMAT_INT64 ? value->u.int64 : fallback;
+    return MpvInt64At(m_node, key, fallback);
 }
 
 namespace {

@@ -34,6 +34,9 @@ private:
 // The value under key in a map node (as mpv hands out); nullptr when the
 // node is no map or has no such key.
 const mpv_node* MpvMapValue(const mpv_node& map, const char* key);
+// The int64 value under key in a map node; fallback when absent or of
+// another kind.
+std::int64_t MpvInt64At(const mpv_node& map, const char* key, std::int64_t fallback);
 
 // Creates and initialises a handle set up for an embedded player: no user
 // configuration, terminal, key bindings, on-screen controller or network

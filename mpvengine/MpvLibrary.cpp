@@ -1,10 +1,11 @@
 #include "mpvengine/MpvLibrary.h"
 
-#include "player/MediaError.h"
-#include "common/SharedLibrary.h"
+#include "common/RuntimeLibrary.h"
+#include "mpvengine/MpvError.h"
 
 #include <cstdarg>  // before the ALSA header, which uses va_list
 #include <alsa/error.h>
+#include <dlfcn.h>
 #include <string>
 
 namespace {
@@ -24,61 +25,61 @@ void quietAlsa()
         return;
     std::string unused;
     decltype(&snd_lib_error_set_handler) setHandler = nullptr;
-    if (BindSymbol(alsa, "snd_lib_error_set_handler", setHandler, unused))
+    if (BindRuntimeSymbols(alsa, {{"snd_lib_error_set_handler", setHandler}}, unused))
         setHandler(dropAlsaMessage);
     dlclose(alsa);  // only drops the reference NOLOAD took; libmpv keeps it loaded
 }
 
-struct Loaded {
-    MpvApi api{};
-    std::string error;  // empty when api is complete
-};
-
-Loaded load()
+RuntimeApi<MpvApi> load()
 {
-    return LoadSharedLibrary<Loaded>(kLibraryName, [](void* library, MpvApi& a, std::string& e) {
+    RuntimeApi<MpvApi> mpv;
+    auto& a = mpv.api;
+    if (void* library = OpenRuntimeLibrary({kLibraryName}, mpv.error)) {
         quietAlsa();
-#define BIND(name) BindSymbol(library, "mpv_" #name, a.name, e)
-        BIND(create);
-        BIND(initialize);
-        BIND(terminate_destroy);
-        BIND(set_option_string);
-        BIND(set_property);
-        BIND(set_property_string);
-        BIND(get_property);
-        BIND(command);
-        BIND(command_node);
-        BIND(command_node_async);
-        BIND(set_property_async);
-        BIND(free_node_contents);
-        BIND(observe_property);
-        BIND(hook_add);
-        BIND(hook_continue);
-        BIND(wait_event);
-        BIND(request_log_messages);
-        BIND(set_wakeup_callback);
-        BIND(error_string);
-        BIND(render_context_create);
-        BIND(render_context_set_update_callback);
-        BIND(render_context_update);
-        BIND(render_context_render);
-        BIND(render_context_free);
-#undef BIND
-    });
+        BindRuntimeSymbols(library,
+                           {
+                               {"mpv_create", a.create},
+                               {"mpv_initialize", a.initialize},
+                               {"mpv_terminate_destroy", a.terminate_destroy},
+                               {"mpv_set_option_string", a.set_option_string},
+                               {"mpv_set_property", a.set_property},
+                               {"mpv_set_property_string", a.set_property_string},
+                               {"mpv_get_property", a.get_property},
+                               {"mpv_command", a.command},
+                               {"mpv_command_node", a.command_node},
+                               {"mpv_command_node_async", a.command_node_async},
+                               {"mpv_set_property_async", a.set_property_async},
+                               {"mpv_free_node_contents", a.free_node_contents},
+                               {"mpv_observe_property", a.observe_property},
+                               {"mpv_hook_add", a.hook_add},
+                               {"mpv_hook_continue", a.hook_continue},
+                               {"mpv_wait_event", a.wait_event},
+                               {"mpv_request_log_messages", a.request_log_messages},
+                               {"mpv_set_wakeup_callback", a.set_wakeup_callback},
+                               {"mpv_error_string", a.error_string},
+                               {"mpv_render_context_create", a.render_context_create},
+                               {"mpv_render_context_set_update_callback", a.render_context_set_update_callback},
+                               {"mpv_render_context_update", a.render_context_update},
+                               {"mpv_render_context_render", a.render_context_render},
+                               {"mpv_render_context_free", a.render_context_free},
+                           },
+                           mpv.error);
+    }
+    return mpv;
 }
 
 // One load for the process, by whichever thread asks first.
-const Loaded& loaded()
+const RuntimeApi<MpvApi>& loaded()
 {
-    static const Loaded library = load();  // thread-safe: later callers wait for the first
+    static const RuntimeApi<MpvApi> library = load();  // thread-safe: later callers wait for the first
     return library;
 }
 }  // namespace
 
 const MpvApi& Mpv()
 {
-    const Loaded& l = loaded();
+    const RuntimeApi<MpvApi>& l = loaded();
     if (!l.error.empty())
-        throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_GENERIC), l.error);
+        throw MpvFailure(MPV_ERROR_GENERIC, l.error);
     return l.api;
 }

@@ -1,5 +1,6 @@
 #include "pane/PlayerControlBar.h"
 
+#include "common/FormatClock.h"
 #include "player/IPlayerEngine.h"
 #include "player/MediaError.h"
 #include "pane/NamedComboAccessible.h"

@@ -3,13 +3,6 @@
 #include <string>
 #include <vector>
 
-// The clock of the control bar: minutes, seconds and tenths, with hours
-// when there are any ("0:12.3", "1:02:03.4"). A position is cut down to its
-// tenth; a total is rounded up, so a 2.96 s file shows "0:03.0", never less
-// than it lasts.
-enum class ClockRounding { Down, Up };
-std::string FormatClock(double seconds, ClockRounding rounding);
-
 // Playback speeds: 0.50x to 2.00x in steps of 0.05.
 inline constexpr double kSlowestSpeed = 0.5;
 inline constexpr double kFastestSpeed = 2.0;

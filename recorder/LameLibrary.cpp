@@ -1,26 +1,29 @@
 #include "recorder/LameLibrary.h"
 
-#include "common/SharedLibrary.h"
+#include "common/RuntimeLibrary.h"
 
 LameLibrary LoadLameLibrary(const char* file)
 {
-    return LoadSharedLibrary<LameLibrary>(file, [](void* library, LameApi& a, std::string& e) {
-#define BIND(name) BindSymbol(library, "lame_" #name, a.name, e)
-        BIND(init);
-        BIND(init_params);
-        BIND(close);
-        BIND(set_num_channels);
-        BIND(set_in_samplerate);
-        BIND(set_out_samplerate);
-        BIND(set_VBR);
-        BIND(set_brate);
-        BIND(set_mode);
-        BIND(set_bWriteVbrTag);
-        BIND(encode_buffer);
-        BIND(encode_buffer_interleaved);
-        BIND(encode_flush);
-#undef BIND
-    });
+    LameLibrary library;
+    auto& a = library.api;
+    LoadRuntimeLibrary({file},
+        {
+            {"lame_init", a.init},
+            {"lame_init_params", a.init_params},
+            {"lame_close", a.close},
+            {"lame_set_num_channels", a.set_num_channels},
+            {"lame_set_in_samplerate", a.set_in_samplerate},
+            {"lame_set_out_samplerate", a.set_out_samplerate},
+            {"lame_set_VBR", a.set_VBR},
+            {"lame_set_brate", a.set_brate},
+            {"lame_set_mode", a.set_mode},
+            {"lame_set_bWriteVbrTag", a.set_bWriteVbrTag},
+            {"lame_encode_buffer", a.encode_buffer},
+            {"lame_encode_buffer_interleaved", a.encode_buffer_interleaved},
+            {"lame_encode_flush", a.encode_flush},
+        },
+        library.error);
+    return library;
 }
 
 const LameLibrary& Lame()

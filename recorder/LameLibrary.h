@@ -1,8 +1,8 @@
 #pragma once
 
-#include <lame/lame.h>
+#include "common/RuntimeLibrary.h"
 
-#include <string>
+#include <lame/lame.h>
 
 // LAME, loaded at run time rather than linked, so that the window does not
 // wait for a library that only a recording needs.
@@ -22,10 +22,8 @@ struct LameApi {
     decltype(&lame_encode_flush) encode_flush;
 };
 
-struct LameLibrary {
-    LameApi api{};
-    std::string error;  // why api is incomplete; empty when it is complete
-};
+// The functions, and why they are incomplete (empty error: all are there).
+struct LameLibrary : RuntimeApi<LameApi> {};
 
 // Loads LAME from the named file, afresh at each call.
 LameLibrary LoadLameLibrary(const char* file);

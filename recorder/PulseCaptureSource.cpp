@@ -187,40 +187,27 @@ void PulseCaptureSource::fail(const std::string& reason)
 void PulseCaptureSource::onContextState(pa_context* context, void* self)
 {
     auto* source = static_cast<PulseCaptureSource*>(self);
-    const PulseApi& pa = *source->m_pa;
-    switch (pa.context_get_state(context)) {
-    case PA_CONTEXT_READY: {
-        std::lock_guard lock(source->m_mutex);
-        source->m_contextReady = true;
-        source->m_changed.notify_all();
-        break;
-    }
-    case PA_CONTEXT_FAILED:
-    case PA_CONTEXT_TERMINATED:
-        source->fail(pa.strerror(pa.context_errno(context)));
-        break;
-    default:
-        break;
-    }
+    const pa_context_state_t state = source->m_pa->context_get_state(context);
+    source->settle(state == PA_CONTEXT_READY, state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED,
+                   context, source->m_contextReady);
 }
 
 void PulseCaptureSource::onStreamState(pa_stream* stream, void* self)
 {
     auto* source = static_cast<PulseCaptureSource*>(self);
-    const PulseApi& pa = *source->m_pa;
-    switch (pa.stream_get_state(stream)) {
-    case PA_STREAM_READY: {
-        std::lock_guard lock(source->m_mutex);
-        source->m_streamReady = true;
-        source->m_changed.notify_all();
-        break;
-    }
-    case PA_STREAM_FAILED:
-    case PA_STREAM_TERMINATED:
-        source->fail(pa.strerror(pa.context_errno(pa.stream_get_context(stream))));
-        break;
-    default:
-        break;
+    const pa_stream_state_t state = source->m_pa->stream_get_state(stream);
+    source->settle(state == PA_STREAM_READY, state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED,
+                   source->m_pa->stream_get_context(stream), source->m_streamReady);
+}
+
+void PulseCaptureSource::settle(bool ready, bool ended, pa_context* context, bool& readyFlag)
+{
+    if (ended) {
+        fail(m_pa->strerror(m_pa->context_errno(context)));
+    } else if (ready) {
+        std::lock_guard lock(m_mutex);
+        readyFlag = true;
+        m_changed.notify_all();
     }
 }
 

@@ -47,6 +47,10 @@ private:
     static void onContextState(pa_context* context, void* self);
     static void onStreamState(pa_stream* stream, void* self);
     static void onReadable(pa_stream* stream, std::size_t bytes, void* self);
+    // What the context's and the stream's state callbacks do alike: ready
+    // sets readyFlag for open() to go on, an end fails with the reason the
+    // context gives; other states are steps on the way.
+    void settle(bool ready, bool ended, pa_context* context, bool& readyFlag);
     bool connectContext();
     bool connectStream(const CaptureFormat& format);
     // Waits for the loop's callbacks until ready or a failure; false on

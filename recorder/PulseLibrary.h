@@ -1,11 +1,11 @@
 #pragma once
 
+#include "common/RuntimeLibrary.h"
+
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
-
-#include <string>
 
 // libpulse, loaded at run time rather than linked: with the codecs it
 // brings along it is a dozen shared libraries that would hold up the window
@@ -41,10 +41,8 @@ struct PulseApi {
     decltype(&pa_stream_drop) stream_drop;
 };
 
-struct PulseLibrary {
-    PulseApi api{};
-    std::string error;  // why api is incomplete; empty when it is complete
-};
+// The functions, and why they are incomplete (empty error: all are there).
+struct PulseLibrary : RuntimeApi<PulseApi> {};
 
 // Loads libpulse from the named file, afresh at each call.
 PulseLibrary LoadPulseLibrary(const char* file);

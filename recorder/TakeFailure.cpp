@@ -1,21 +1,9 @@
 #include "recorder/TakeFailure.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include "common/FormatClock.h"
 
-std::string FormatClock(std::uint64_t seconds)
-{
-    char text[48];
-    const auto h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
-    if (h > 0)
-        std::snprintf(text, sizeof text, "%llu:%02llu:%02llu", static_cast<unsigned long long>(h),
-                      static_cast<unsigned long long>(m), static_cast<unsigned long long>(s));
-    else
-        std::snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(m),
-                      static_cast<unsigned long long>(s));
-    return text;
-}
+#include <cerrno>
+#include <cstring>
 
 std::string DescribeTakeFailure(const TakeFailure& failure)
 {

@@ -18,7 +18,5 @@ struct TakeFailure {
 
 // "Recording stopped: the disk is full. The first 0:42 are kept in /x.mp3."
 std::string DescribeTakeFailure(const TakeFailure& failure);
-// Whole seconds as a clock: "0:42", "12:05", "1:02:03".
-std::string FormatClock(std::uint64_t seconds);
 // Why a file could not be written, from its errno.
 std::string DescribeWriteError(int error);

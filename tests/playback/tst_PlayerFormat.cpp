@@ -1,5 +1,6 @@
 // The control bar's clock text and speed steps, and the position clock
 // that carries the position line between the player's reports.
+#include "common/FormatClock.h"
 #include "pane/PlayerFormat.h"
 #include "pane/PositionClock.h"
 
