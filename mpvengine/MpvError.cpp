@@ -29,7 +29,12 @@ MediaError MpvError(int code, const std::string& operation)
         } catch (const MediaError&) {
         }
     }
-    return MediaError(static_cast<std::uint32_t>(code), operation + ": " + text);
+    return MpvError(code, operation, text);
+}
+
+MediaError MpvError(int code, const std::string& operation, const std::string& why)
+{
+    return MediaError(static_cast<std::uint32_t>(code), operation + ": " + why);
 }
 
 void CheckMpv(int code, const std::string& operation)
