@@ -5,6 +5,8 @@
 #include "mpvengine/MpvLibrary.h"
 #include "mpvengine/MpvProperties.h"
 
+#include <algorithm>
+#include <utility>
 
 namespace {
 enum ObservedId : std::uint64_t { kTimePos = 1, kDuration, kPause, kEof, kSpeed, kVolume, kMute, kVideo };
@@ -42,6 +44,42 @@ void MpvEventState::BeginLoad(long long entryId, const std::string& path)
     m_loadError = 0;
     m_seek = Seek::None;
     m_why = "the file is still loading";
+}
+
+void MpvEventState::ForgetRequests()
+{
+    m_pinned.reset();
+    m_wantsPlay = false;
+    m_waiting.reset();
+}
+
+void MpvEventState::WaitForLoad(const std::string& path, const std::string& stamp,
+                                std::chrono::steady_clock::time_point deadline)
+{
+    m_waiting = Waiting{path, stamp, deadline, false, std::nullopt, false};
+}
+
+MpvEventState::Waiting MpvEventState::TakeWaitingLoad() { return *std::exchange(m_waiting, std::nullopt); }
+
+void MpvEventState::AskPlay()
+{
+    m_wantsPlay = true;
+    if (m_waiting)
+        m_waiting->play = true;
+}
+
+void MpvEventState::AskPause()
+{
+    m_wantsPlay = false;
+    if (m_waiting)
+        m_waiting->play = false;
+}
+
+void MpvEventState::SeekWhileLoading(double seconds)
+{
+    m_waiting->seek = std::max(0.0, seconds);
+    m_pinned = m_waiting->seek;
+    m_status.position = *m_pinned;
 }
 
 void MpvEventState::BeginSeek() { m_seek = Seek::Asked; }

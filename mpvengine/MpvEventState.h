@@ -2,14 +2,28 @@
 
 #include "player/PlayerStatus.h"
 
+#include <chrono>
 #include <mpv/client.h>
+#include <optional>
 #include <string>
 
 // Everything the engine knows of mpv's media, kept up to date from mpv's
-// events alone: the drain of the event loop and the engine's bounded waits
-// both feed every event through Apply, so neither loses one to the other.
+// events: the drain of the event loop and the engine's bounded waits both
+// feed every event through Apply, so neither loses one to the other. Beside
+// it, what the engine has asked for and mpv cannot tell: the load it did
+// not wait out, Play or Pause, and the position it reports while mpv's lags.
 class MpvEventState {
 public:
+    // A load that SetMediaFile did not wait out, and what was asked for
+    // while it goes on, carried out once it has ended.
+    struct Waiting {
+        std::string path, stamp;
+        std::chrono::steady_clock::time_point deadline;
+        bool returned = false;  // SetMediaFile has returned: a failure is the status's to tell
+        std::optional<double> seek;
+        bool play = false;
+    };
+
     // Asks mpv to report the properties behind PlayerStatus. Throws
     // MediaError when mpv refuses an observation.
     static void ObserveAll(mpv_handle* handle);
@@ -41,6 +55,25 @@ public:
     // The file of the last load asked for.
     const std::string& Path() const { return m_path; }
 
+    // A new file: nothing asked for before it holds any more.
+    void ForgetRequests();
+    void WaitForLoad(const std::string& path, const std::string& stamp,
+                     std::chrono::steady_clock::time_point deadline);
+    const std::optional<Waiting>& WaitingLoad() const { return m_waiting; }
+    void LoadReturned() { m_waiting->returned = true; }
+    // The load waited for is over (ended, failed or given up).
+    Waiting TakeWaitingLoad();
+    // Play or Pause (and Stop); while the file loads, also what it starts with.
+    void AskPlay();
+    void AskPause();
+    bool WantsPlay() const { return m_wantsPlay; }
+    // A seek asked for while the file loads: it starts there, and reads so.
+    void SeekWhileLoading(double seconds);
+    // The position to report while mpv's figure lags behind it.
+    const std::optional<double>& Pinned() const { return m_pinned; }
+    void Pin(double seconds) { m_pinned = seconds; }
+    void Unpin() { m_pinned.reset(); }
+
     PlayerStatus& Status() { return m_status; }
     const PlayerStatus& Status() const { return m_status; }
 
@@ -58,4 +91,7 @@ private:
     int m_loadError = 0;
     Seek m_seek = Seek::None;
     std::string m_why = "no media is loaded";
+    std::optional<Waiting> m_waiting;
+    bool m_wantsPlay = false;  // Play was the last of Play, Pause and Stop
+    std::optional<double> m_pinned;
 };

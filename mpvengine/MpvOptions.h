@@ -5,7 +5,7 @@
 // How an MpvPlayerEngine's mpv handle is set up. The program keeps the
 // defaults; tests pick null outputs so that nothing is shown or heard.
 struct MpvOptions {
-    // "libmpv" hands the frames to the widget's render context; "null" drops them.
+    // "libmpv" renders the frames into the engine's VideoFrames; "null" drops them.
     std::string videoOutput = "libmpv";
     // The desktop's sound servers and the kernel's devices, in turn; without
     // any of them the media plays silently. mpv's other outputs are left out:

@@ -144,8 +144,8 @@ void MpvPlayerEngine::notify()
     PlayerStatus status = m_state.Status();
     // Paused, the position is the one GetPosition gives, not mpv's figure,
     // which can lie a hair short of a seek's target.
-    if (m_pinned && status.paused)
-        status.position = *m_pinned;
+    if (m_state.Pinned() && status.paused)
+        status.position = *m_state.Pinned();
     if (!m_listener || (m_told && *m_told == status))
         return;
     m_told = status;
@@ -175,15 +175,14 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
         m_videoTold = m_state.Status().hasVideo;
         m_frames->SetHasVideo(m_videoTold);
     }
-    if (m_loading && m_state.LoadState() != MpvEventState::Load::Pending)
+    if (m_state.WaitingLoad() && m_state.LoadState() != MpvEventState::Load::Pending)
         settleLoad();
 }
 
 void MpvPlayerEngine::requireLoaded(const char* operation) const
 {
     if (!m_handle || !m_state.Loaded())
-        throw MediaError(static_cast<std::uint32_t>(MPV_ERROR_PROPERTY_UNAVAILABLE),
-                         std::string(operation) + ": " + m_state.WhyNotLoaded());
+        throw MpvFailure(MPV_ERROR_PROPERTY_UNAVAILABLE, std::string(operation) + ": " + m_state.WhyNotLoaded());
 }
 
 bool MpvPlayerEngine::atArmedEnd(double mpvSeconds) const
@@ -197,37 +196,36 @@ bool MpvPlayerEngine::atArmedEnd(double mpvSeconds) const
 double MpvPlayerEngine::GetPosition()
 {
     drainEvents();  // what mpv has ended must not pass for loaded
-    if (m_loading)
-        return m_pinned.value_or(0.0);
+    const std::optional<double>& pinned = m_state.Pinned();
+    if (m_state.WaitingLoad())
+        return pinned.value_or(0.0);
     requireLoaded("GetPosition");
     // A target set while the file loaded may lie past the end it turned out to have.
-    if (m_pinned && m_state.Status().duration > 0.0)
-        m_pinned = std::min(*m_pinned, m_state.Status().duration);
-    if (m_state.SeekPending() && m_pinned)
-        return *m_pinned;  // mpv's figure is from before the seek
+    if (pinned && m_state.Status().duration > 0.0)
+        m_state.Pin(std::min(*pinned, m_state.Status().duration));
+    if (m_state.SeekPending() && pinned)
+        return *pinned;  // mpv's figure is from before the seek
     // mpv's time-pos as it last reported it: what has been heard, never
     // what is still queued for the sound device.
     const double seconds = m_state.Status().position;
     if (atArmedEnd(seconds))
-        m_pinned = m_armed->end;  // held there: the watch must find its end reached
-    if (!m_pinned)
+        m_state.Pin(m_armed->end);  // held there: the watch must find its end reached
+    if (!pinned)
         return seconds;
     // Until playback has passed the pinned position, mpv's figure is the
     // audio output's buffer short of it.
-    if (!m_state.Status().paused && seconds >= *m_pinned) {
-        m_pinned.reset();
+    if (!m_state.Status().paused && seconds >= *pinned) {
+        m_state.Unpin();
         return seconds;
     }
-    return *m_pinned;
+    return *pinned;
 }
 
 void MpvPlayerEngine::SetPosition(double seconds)
 {
     drainEvents();
-    if (m_loading) {
-        m_pendingStart.seek = std::max(0.0, seconds);
-        m_pinned = m_pendingStart.seek;
-        m_state.Status().position = *m_pinned;
+    if (m_state.WaitingLoad()) {
+        m_state.SeekWhileLoading(seconds);
         return;
     }
     requireLoaded("SetPosition");
@@ -249,7 +247,7 @@ void MpvPlayerEngine::seek(double seconds, int waitMs)
     m_state.BeginSeek();
     RunMpvCommand(m_handle.get(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
                                    MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
-    m_pinned = target;
+    m_state.Pin(target);
     m_state.Status().position = target;
     // The command only queues the seek. A short one is waited for, so that
     // mpv's own figures are the new ones at once; a long one goes on alone.
@@ -260,14 +258,14 @@ void MpvPlayerEngine::seek(double seconds, int waitMs)
     // the audio output's buffer (0.2 s with ao=null) although it resumes from
     // the target: the engine keeps the target as the position instead.
     if (done && m_state.Status().eofReached)
-        m_pinned.reset();
+        m_state.Unpin();
 }
 
 void MpvPlayerEngine::Play()
 {
     drainEvents();
-    if (m_loading) {
-        m_pendingStart.play = m_wantsPlay = true;
+    if (m_state.WaitingLoad()) {
+        m_state.AskPlay();
         return;
     }
     requireLoaded("Play");
@@ -279,13 +277,13 @@ void MpvPlayerEngine::Play()
         seek(position, m_options.seekWaitMs);  // held at an end a watch armed: on from there
     setFlag(mpvprop::kPause, false);
     m_state.Status().paused = false;
-    m_wantsPlay = true;
+    m_state.AskPlay();
 }
 
 void MpvPlayerEngine::Pause()
 {
-    m_wantsPlay = m_pendingStart.play = false;
-    if (!m_handle || m_loading)
+    m_state.AskPause();
+    if (!m_handle || m_state.WaitingLoad())
         return;  // a file that is still loading is paused already
     drainEvents();  // mpv may have paused itself at an end
     const bool wasPlaying = !m_state.Status().paused;
@@ -309,8 +307,9 @@ void MpvPlayerEngine::pinWhereSoundStopped()
         stopped = m_armed->end;
     // Paused again before playback passed a pinned seek target: it resumed
     // from there, so mpv's lagging figure is short of the truth.
-    m_pinned = m_pinned ? std::max(*m_pinned, stopped) : stopped;
-    m_state.Status().position = *m_pinned;
+    const std::optional<double>& pinned = m_state.Pinned();
+    m_state.Pin(pinned ? std::max(*pinned, stopped) : stopped);
+    m_state.Status().position = *pinned;
 }
 
 void MpvPlayerEngine::Stop() { Pause(); }
@@ -327,7 +326,7 @@ void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> lo
         // end lies further on; at the end of the media it stays there.
         bool held = false;
         double position = 0.0;
-        if (m_wantsPlay && m_armed && !m_armed->loopFrom && m_state.Loaded() && m_state.Status().eofReached) {
+        if (m_state.WantsPlay() && m_armed && !m_armed->loopFrom && m_state.Loaded() && m_state.Status().eofReached) {
             position = GetPosition();
             const double duration = m_state.Status().duration;
             held = position >= m_armed->end - kEndTolerance && (duration <= 0.0 || position < duration - kMediaEndTolerance);

@@ -84,16 +84,6 @@ private:
     using Clock = std::chrono::steady_clock;
     // The reply to a seek asked for while the file was still loading.
     static constexpr std::uint64_t kDeferredSeekReply = 1;
-    struct Loading {
-        std::string path, stamp;
-        Clock::time_point deadline;
-        bool returned = false;  // SetMediaFile has returned: a failure is the status's to tell
-    };
-    // What was asked for while the file loads.
-    struct PendingStart {
-        std::optional<double> seek;
-        bool play = false;
-    };
     struct Armed {
         double end;
         std::optional<double> loopFrom;
@@ -113,7 +103,7 @@ private:
     MediaError loadFailure(const std::string& path) const;
     void settleLoad();
     void giveUpLateLoad();
-    void endLoadFailed(const Loading& loading, const std::string& why);
+    void endLoadFailed(const MpvEventState::Waiting& loading, const std::string& why);
     void failIfNothingRenders(const std::string& path);
     // Into [0, duration]; asking mpv for a duration not yet reported can
     // wait for mpv's core, which right after a load is decoding.
@@ -134,12 +124,8 @@ private:
     std::unique_ptr<MpvVideoRenderer> m_renderer;
     MpvEventState m_state;
     MpvLogPrinter m_log;
-    std::optional<double> m_pinned;  // the position to report while mpv's lags; see GetPosition
     std::optional<Armed> m_armed;    // what mpv has been told
     std::string m_loadedStamp;       // path, size and time of the loaded file
-    std::optional<Loading> m_loading;  // a load that SetMediaFile did not wait out
-    PendingStart m_pendingStart;
-    bool m_wantsPlay = false;        // Play was the last of Play, Pause and Stop
     std::function<void(const PlayerStatus&)> m_listener;
     std::optional<PlayerStatus> m_told;  // what the listener heard last
     bool m_videoTold = false;            // what the frames were told

@@ -11,16 +11,19 @@
 // Loading a media file: the part that waits, and the part that comes after
 // SetMediaFile has returned.
 
+namespace {
+constexpr const char* kNoSuchFile = "there is no such file";
+}  // namespace
+
 // mpv would read "scheme://..." as a URL and a folder as a playlist of its
 // files; the program only ever means one local file. A pipe or a device is
 // refused too: opening one can block for good.
 std::string MpvPlayerEngine::localMediaPath(const std::string& path)
 {
-    const auto refused = static_cast<std::uint32_t>(MPV_ERROR_LOADING_FAILED);
     if (!path.empty() && !mediafile::IsThere(path))
-        throw MediaError(refused, "cannot play " + path + ": there is no such file");
+        throw MpvFailure(MPV_ERROR_LOADING_FAILED, "cannot play " + path + ": " + kNoSuchFile);
     if (!mediafile::IsRegular(path))
-        throw MediaError(refused, "not a media file: " + path);
+        throw MpvFailure(MPV_ERROR_LOADING_FAILED, "not a media file: " + path);
     std::error_code error;
     // An absolute path starts with "/", which mpv always takes as a file.
     const auto absolute = std::filesystem::absolute(path, error);
@@ -32,10 +35,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     mpv_handle* h = handle();
     drainEvents();
     applyArmed(std::nullopt);  // a new file plays freely until a watch arms an end again
-    m_pinned.reset();
-    m_wantsPlay = false;
-    m_loading.reset();
-    m_pendingStart = {};
+    m_state.ForgetRequests();
     std::string path;
     try {
         path = localMediaPath(requested);
@@ -59,13 +59,13 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
                       MpvStringNode(mpvprop::kLoadReplace)}, &result, "loadfile " + path);
     // loadfile succeeds even for a bad file; only mpv's events tell.
     m_state.BeginLoad(result.int64At(mpvprop::kPlaylistEntryId, -1), path);
-    m_loading = Loading{path, stamp, Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs)};
+    m_state.WaitForLoad(path, stamp, Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs));
     // The duration comes in an event of its own, soon after the load.
-    waitUntil([this] { return !m_loading && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
+    waitUntil([this] { return !m_state.WaitingLoad() && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
               m_options.loadWaitMs);
     postDrain();  // what the wait consumed still reaches the listener from the event loop
-    if (m_loading) {
-        m_loading->returned = true;
+    if (m_state.WaitingLoad()) {
+        m_state.LoadReturned();
         // A load that never ends is given up even if nothing else calls in.
         QTimer::singleShot(m_options.loadTimeoutMs + 1, this, [this] { drainEvents(); });
     } else if (!m_state.Loaded())
@@ -75,7 +75,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
 MediaError MpvPlayerEngine::loadFailure(const std::string& path) const
 {
     if (!mediafile::IsThere(path))
-        return MediaError(static_cast<std::uint32_t>(m_state.LoadError()), "cannot play " + path + ": there is no such file");
+        return MpvFailure(m_state.LoadError(), "cannot play " + path + ": " + kNoSuchFile);
     return MpvError(m_state.LoadError(), "cannot play " + path);
 }
 
@@ -83,24 +83,23 @@ MediaError MpvPlayerEngine::loadFailure(const std::string& path) const
 // is carried out now, in the order mpv takes its requests.
 void MpvPlayerEngine::settleLoad()
 {
-    const Loading loading = *std::exchange(m_loading, std::nullopt);
-    const PendingStart start = std::exchange(m_pendingStart, {});
+    const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
     if (m_state.LoadState() == MpvEventState::Load::Failed) {
         endLoadFailed(loading, loadFailure(loading.path).what());
         return;
     }
     m_loadedStamp = loading.stamp;
     mpv_handle* h = m_handle.get();
-    if (start.seek) {
-        const double target = clampToMedia(*start.seek, false);
-        m_pinned = target;
+    if (loading.seek) {
+        const double target = clampToMedia(*loading.seek, false);
+        m_state.Pin(target);
         m_state.Status().position = target;
         m_state.BeginSeek();
         if (StartMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
                                 MpvStringNode(mpvprop::kSeekAbsoluteExact)}, kDeferredSeekReply) < 0)
             m_state.SeekRefused();
     }
-    if (start.play) {
+    if (loading.play) {
         int flag = 0;
         Mpv().set_property_async(h, 0, mpvprop::kPause, MPV_FORMAT_FLAG, &flag);
     }
@@ -109,16 +108,15 @@ void MpvPlayerEngine::settleLoad()
 // A load that has gone on for longer than options.loadTimeoutMs is given up.
 void MpvPlayerEngine::giveUpLateLoad()
 {
-    if (!m_loading || Clock::now() < m_loading->deadline)
+    if (!m_state.WaitingLoad() || Clock::now() < m_state.WaitingLoad()->deadline)
         return;
-    const Loading loading = *std::exchange(m_loading, std::nullopt);
-    m_pendingStart = {};
+    const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
     unloadQuietly();
     endLoadFailed(loading, "loading " + loading.path + ": the player did not answer in time");
 }
 
 // No media is left; once SetMediaFile has returned, only the status can tell.
-void MpvPlayerEngine::endLoadFailed(const Loading& loading, const std::string& why)
+void MpvPlayerEngine::endLoadFailed(const MpvEventState::Waiting& loading, const std::string& why)
 {
     m_state.Unload(why);
     if (loading.returned)

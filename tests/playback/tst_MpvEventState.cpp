@@ -26,6 +26,43 @@ MpvEventState loaded(const std::string& path)
 }
 
 constexpr std::uint64_t kTimePosId = 1, kEofId = 4;  // as MpvEventState observes time-pos and eof-reached
+
+// Runs steps such as "load play seek:1.5 loaded settle" on state, as the
+// engine does; returns the load last taken by "settle".
+MpvEventState::Waiting runSteps(MpvEventState& state, const QString& steps)
+{
+    MpvEventState::Waiting taken;
+    for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
+        const QString name = step.section(':', 0, 0);
+        mpv_event_start_file start{7};
+        mpv_event_end_file end{};
+        end.reason = MPV_END_FILE_REASON_ERROR;
+        end.error = MPV_ERROR_UNKNOWN_FORMAT;
+        end.playlist_entry_id = 7;
+        if (name == "load") {
+            state.ForgetRequests();
+            state.BeginLoad(7, "/nowhere.mp3");
+            state.WaitForLoad("/nowhere.mp3", "stamp", std::chrono::steady_clock::now());
+        } else if (name == "play") {
+            state.AskPlay();
+        } else if (name == "pause") {
+            state.AskPause();
+        } else if (name == "seek") {
+            state.SeekWhileLoading(step.section(':', 1).toDouble());
+        } else if (name == "loaded") {
+            state.Apply(mpvEvent(MPV_EVENT_START_FILE, &start));
+            state.Apply(mpvEvent(MPV_EVENT_FILE_LOADED));
+        } else if (name == "fails") {
+            state.Apply(mpvEvent(MPV_EVENT_START_FILE, &start));
+            state.Apply(mpvEvent(MPV_EVENT_END_FILE, &end));
+        } else if (name == "settle") {
+            taken = state.TakeWaitingLoad();
+        } else {
+            qFatal("unknown step %s", qPrintable(step));
+        }
+    }
+    return taken;
+}
 }  // namespace
 
 class TstMpvEventState : public QObject {
@@ -112,6 +149,54 @@ private slots:
         timePos.data = &after;
         state.Apply(mpvEvent(MPV_EVENT_PROPERTY_CHANGE, &timePos, kTimePosId));
         QCOMPARE(state.Status().position, 1.02);
+    }
+    // What the engine asked for while a load goes on, row by row: the steps
+    // from a fresh state, then what the state holds. -1 stands for none; the
+    // start's seek and play are the waiting load's, or once settled the
+    // taken one's.
+    void requestsAroundALoad_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("waiting");
+        QTest::addColumn<int>("load");
+        QTest::addColumn<bool>("wantsPlay");
+        QTest::addColumn<bool>("startPlay");
+        QTest::addColumn<double>("startSeek");
+        QTest::addColumn<double>("pinned");
+        const int pending = int(MpvEventState::Load::Pending), done = int(MpvEventState::Load::Done),
+                  failed = int(MpvEventState::Load::Failed);
+        QTest::newRow("play while loading") << "load play" << true << pending << true << true << -1.0 << -1.0;
+        QTest::newRow("pause takes play back") << "load play pause" << true << pending << false << false << -1.0 << -1.0;
+        QTest::newRow("seek pins its target") << "load seek:2.5" << true << pending << false << false << 2.5 << 2.5;
+        QTest::newRow("seek before 0 is 0") << "load seek:-3" << true << pending << false << false << 0.0 << 0.0;
+        QTest::newRow("loaded, not yet settled") << "load play seek:1 loaded" << true << done << true << true << 1.0 << 1.0;
+        QTest::newRow("settled") << "load play seek:1 loaded settle" << false << done << true << true << 1.0 << 1.0;
+        QTest::newRow("failed, not yet settled") << "load play fails" << true << failed << true << true << -1.0 << -1.0;
+        QTest::newRow("pause after settling") << "load play loaded settle pause" << false << done << false << true << -1.0 << -1.0;
+        QTest::newRow("a new load forgets all") << "load play seek:4 loaded settle load" << true << pending << false << false << -1.0 << -1.0;
+        QTest::newRow("play with no load") << "play" << false << done << true << false << -1.0 << -1.0;
+    }
+
+    void requestsAroundALoad()
+    {
+        QFETCH(QString, steps);
+        QFETCH(bool, waiting);
+        QFETCH(int, load);
+        QFETCH(bool, wantsPlay);
+        QFETCH(bool, startPlay);
+        QFETCH(double, startSeek);
+        QFETCH(double, pinned);
+        MpvEventState state;
+        const MpvEventState::Waiting taken = runSteps(state, steps);
+        const MpvEventState::Waiting& start = state.WaitingLoad() ? *state.WaitingLoad() : taken;
+        QCOMPARE(bool(state.WaitingLoad()), waiting);
+        QCOMPARE(int(state.LoadState()), load);
+        QCOMPARE(state.WantsPlay(), wantsPlay);
+        QCOMPARE(start.play, startPlay);
+        QCOMPARE(start.seek.value_or(-1.0), startSeek);
+        QCOMPARE(state.Pinned().value_or(-1.0), pinned);
+        if (state.Pinned() && state.LoadState() == MpvEventState::Load::Pending)
+            QCOMPARE(state.Status().position, *state.Pinned());  // reads where it will start
     }
 };
 
