@@ -58,9 +58,8 @@ private slots:
         QTest::addColumn<double>("speed");
         QTest::newRow("wav") << false << 1.0;
         QTest::newRow("mp3") << true << 1.0;
-        // mpv's tempo filter ends its figures short of B, and shifts what
-        // is heard by some 40 ms: only the watch's end is asked for here.
         QTest::newRow("wav, faster") << false << 1.5;
+        QTest::newRow("mp3, slower") << true << 0.5;
     }
 
     // 复读 from A to B, then 播放 on from B and 暂停: both ends of the
@@ -100,8 +99,6 @@ private slots:
         QTest::qWait(300);
         const auto pieces = ReadHeardPieces(capture.Stop(), m_code, speed);
         QVERIFY(h.prompts.messages.empty());
-        if (speed != 1.0)
-            return;
 
         QCOMPARE(pieces.size(), std::size_t(2));
         const HeardPiece& passage = pieces[0];
