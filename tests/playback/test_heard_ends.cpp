@@ -82,6 +82,7 @@ private slots:
         click(d, kOpen);
         click(d, kPause);
         d.m_player.engine().SetSpeed(speed);
+        QTest::qWait(300);  // another speed rebuilds mpv's sound chain: done before the passage
         d.m_segStart = d.m_editStart = kA;
         d.m_segEnd = d.m_editEnd = kB;
         d.DoDataExchange(false);
@@ -100,7 +101,10 @@ private slots:
         const auto pieces = ReadHeardPieces(capture.Stop(), m_code, speed);
         QVERIFY(h.prompts.messages.empty());
 
-        QCOMPARE(pieces.size(), std::size_t(2));
+        QString heard;
+        for (const HeardPiece& p : pieces)
+            heard += QString(" %1-%2").arg(p.start, 0, 'f', 3).arg(p.end, 0, 'f', 3);
+        QVERIFY2(pieces.size() == 2, qPrintable("heard" + heard));
         const HeardPiece& passage = pieces[0];
         const HeardPiece& playOn = pieces[1];
         QVERIFY2(std::abs(passage.start - kA) <= kTolerance, qPrintable("start - A " + ms(passage.start - kA)));
