@@ -379,13 +379,24 @@ const char* tempoFilterFor(double factor)
 
 void MpvPlayerEngine::SetSpeed(double factor)
 {
-    setDouble(mpvprop::kSpeed, factor);
+    // The filter goes first, so that mpv rebuilds its sound chain once, not
+    // for a filter of its own choice and again for this one; the rebuild is
+    // not waited for here.
+    const std::string before = m_tempoFilter;
+    const auto tell = [this](const char* filter) {
+        Mpv().set_property_async(handle(), 0, mpvprop::kAudioFilters, MPV_FORMAT_STRING, &filter);
+        m_tempoFilter = filter;
+    };
     const char* filter = tempoFilterFor(factor);
-    if (m_tempoFilter == filter)
-        return;
-    // Changing the filters rebuilds mpv's sound chain: not waited for here.
-    Mpv().set_property_async(handle(), 0, mpvprop::kAudioFilters, MPV_FORMAT_STRING, &filter);
-    m_tempoFilter = filter;
+    if (m_tempoFilter != filter)
+        tell(filter);
+    try {
+        setDouble(mpvprop::kSpeed, factor);
+    } catch (const MediaError&) {
+        if (m_tempoFilter != before)
+            tell(before.c_str());  // the speed stays as it was
+        throw;
+    }
 }
 void MpvPlayerEngine::SetVolume(double percent) { setDouble(mpvprop::kVolume, percent); }
 void MpvPlayerEngine::SetMuted(bool muted) { setFlag(mpvprop::kMute, muted); }

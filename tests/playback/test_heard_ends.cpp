@@ -69,6 +69,12 @@ private slots:
     {
         QFETCH(bool, mp3);
         QFETCH(double, speed);
+#if defined(__SANITIZE_ADDRESS__)
+        // The sanitizer checks every copy that mpv's filter for faster
+        // speeds makes in this process: the sound then comes in pieces.
+        if (speed > 1.0)
+            QSKIP("faster speeds do not play smoothly under the address sanitizer");
+#endif
         DialogHarness h(std::string(), true, [] {
             MpvOptions options = MpvOptions::NullOutputs();
             options.audioOutput = "pulse";
