@@ -15,6 +15,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class MpvVideoRenderer;
@@ -136,6 +137,7 @@ private:
     MpvLogPrinter m_log;
     std::optional<double> m_pinned;  // the position to report while mpv's lags; see GetPosition
     std::optional<Armed> m_armed;    // what mpv has been told
+    std::string m_tempoFilter;       // the filters mpv has been told for the speed
     std::string m_loadedStamp;       // path, size and time of the loaded file
     std::optional<Loading> m_loading;  // a load that SetMediaFile did not wait out
     PendingStart m_pendingStart;
