@@ -252,7 +252,7 @@ int main(int argc, char** argv)
 
     printHeader();
     for (const AudibleMedia& m : media) {
-        const bool speeds = !m.deep && (m.name == "WAV" || m.name.starts_with("MP3") || !quick);
+        const bool speeds = m.name == "WAV" || m.name.starts_with("MP3") || !quick;
         for (double speed : {1.0, 0.5, 1.5}) {
             if (speed != 1.0 && !speeds)
                 continue;

@@ -15,6 +15,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class MpvVideoRenderer;
@@ -125,6 +126,7 @@ private:
     MpvEventState m_state;
     MpvLogPrinter m_log;
     std::optional<Armed> m_armed;    // what mpv has been told
+    std::string m_tempoFilter;       // the filters mpv has been told for the speed
     std::string m_loadedStamp;       // path, size and time of the loaded file
     std::function<void(const PlayerStatus&)> m_listener;
     std::optional<PlayerStatus> m_told;  // what the listener heard last

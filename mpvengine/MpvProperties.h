@@ -18,6 +18,7 @@ inline constexpr char kEnd[] = "end";
 inline constexpr char kAbLoopA[] = "ab-loop-a";
 inline constexpr char kAbLoopB[] = "ab-loop-b";
 inline constexpr char kGaplessAudio[] = "gapless-audio";
+inline constexpr char kAudioFilters[] = "af";
 inline constexpr char kTrackList[] = "track-list";
 inline constexpr char kDecoderThreads[] = "vd-lavc-threads";
 // Available once the decoders have put out sound or a picture of the file.

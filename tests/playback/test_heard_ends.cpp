@@ -58,9 +58,8 @@ private slots:
         QTest::addColumn<double>("speed");
         QTest::newRow("wav") << false << 1.0;
         QTest::newRow("mp3") << true << 1.0;
-        // mpv's tempo filter ends its figures short of B, and shifts what
-        // is heard by some 40 ms: only the watch's end is asked for here.
         QTest::newRow("wav, faster") << false << 1.5;
+        QTest::newRow("mp3, slower") << true << 0.5;
     }
 
     // 复读 from A to B, then 播放 on from B and 暂停: both ends of the
@@ -70,6 +69,12 @@ private slots:
     {
         QFETCH(bool, mp3);
         QFETCH(double, speed);
+#if defined(__SANITIZE_ADDRESS__)
+        // The sanitizer checks every copy that mpv's filter for faster
+        // speeds makes in this process: the sound then comes in pieces.
+        if (speed > 1.0)
+            QSKIP("faster speeds do not play smoothly under the address sanitizer");
+#endif
         DialogHarness h(std::string(), true, [] {
             MpvOptions options = MpvOptions::NullOutputs();
             options.audioOutput = "pulse";
@@ -83,6 +88,7 @@ private slots:
         click(d, kOpen);
         click(d, kPause);
         d.m_player.engine().SetSpeed(speed);
+        QTest::qWait(300);  // another speed rebuilds mpv's sound chain: done before the passage
         d.m_segStart = d.m_editStart = kA;
         d.m_segEnd = d.m_editEnd = kB;
         d.DoDataExchange(false);
@@ -100,10 +106,11 @@ private slots:
         QTest::qWait(300);
         const auto pieces = ReadHeardPieces(capture.Stop(), m_code, speed);
         QVERIFY(h.prompts.messages.empty());
-        if (speed != 1.0)
-            return;
 
-        QCOMPARE(pieces.size(), std::size_t(2));
+        QString heard;
+        for (const HeardPiece& p : pieces)
+            heard += QString(" %1-%2").arg(p.start, 0, 'f', 3).arg(p.end, 0, 'f', 3);
+        QVERIFY2(pieces.size() == 2, qPrintable("heard" + heard));
         const HeardPiece& passage = pieces[0];
         const HeardPiece& playOn = pieces[1];
         QVERIFY2(std::abs(passage.start - kA) <= kTolerance, qPrintable("start - A " + ms(passage.start - kA)));
