@@ -28,7 +28,7 @@ constexpr int kAboutButtonId = 1036;
 CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
     : QDialog(parent),
       m_recorder(services.makeRecorderBackend()),
-      m_player(services.makePlayerEngine()),
+      m_player(services.makePlayerEngine(), services.mediaReaders),
       m_services(services),
       m_appTitle(ApplicationTitle(services.executablePath))
 {

@@ -8,6 +8,7 @@ DialogServices DialogServices::ForProgram(IUserPrompts& prompts)
 {
     DialogServices services;
     services.makePlayerEngine = [] { return MakeDefaultPlayerEngine(); };
+    services.mediaReaders = MakeDefaultMediaReaders();
     services.makeRecorderBackend = [] { return MakeDefaultRecorderBackend(); };
     services.prompts = &prompts;
     services.executablePath = RunningExecutablePath();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/IPlayerEngine.h"
+#include "player/MediaReaders.h"
 #include "recorder/IRecorderBackend.h"
 
 #include <functional>
@@ -9,11 +10,13 @@
 
 class IUserPrompts;
 
-// What the main dialog takes from outside: its engines, the seam for modal
+// What the main dialog takes from outside: its engines and the player's
+// readers, the seam for modal
 // boxes, where the executable lies and how the application is ended. Tests
 // fill it with fakes; the program with DialogServices::ForProgram.
 struct DialogServices {
     std::function<std::unique_ptr<IMediaEngine>()> makePlayerEngine;
+    MediaReaders mediaReaders;
     std::function<std::unique_ptr<IRecorderBackend>()> makeRecorderBackend;
     IUserPrompts* prompts = nullptr;  // not owned; outlives the dialog
     std::string executablePath;

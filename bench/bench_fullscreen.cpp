@@ -95,7 +95,7 @@ int main(int argc, char** argv)
     window.resize(686, 395);
     MpvOptions options;
     options.audioOutput = "null";
-    auto* player = new CMediaplayer1(std::make_unique<MpvPlayerEngine>(options), &window);
+    auto* player = new CMediaplayer1(std::make_unique<MpvPlayerEngine>(options), MakeDefaultMediaReaders(), &window);
     player->setGeometry(0, 0, 401, 374);
     window.show();
     waitMs(300);

@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     }
     MpvOptions options;
     options.audioOutput = "null";
-    CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(options));
+    CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(options), MakeDefaultMediaReaders());
     player.resize(401, 374);
     player.show();
     runLoop(1500);  // the engine's set-up, begun at the first paint, is done before a user's first Open

@@ -81,7 +81,7 @@ std::unique_ptr<CMediaplayer1> shownPlayer()
 {
     MpvOptions options;
     options.audioOutput = "null";
-    auto player = std::make_unique<CMediaplayer1>(std::make_unique<MpvPlayerEngine>(options));
+    auto player = std::make_unique<CMediaplayer1>(std::make_unique<MpvPlayerEngine>(options), MakeDefaultMediaReaders());
     player->resize(401, 374);  // its size in the window
     player->show();
     runLoop(1500);  // the engine's set-up, begun at the first paint

@@ -4,6 +4,7 @@
 // thread is held when the player starts reading them in the background.
 //   build/bench/bench_subtitles
 #include "BenchStats.h"
+#include "player/MediaReaders.h"
 #include "readers/SubtitleReader.h"
 #include "pane/SubtitleTrack.h"
 
@@ -105,7 +106,7 @@ int main(int argc, char** argv)
     std::printf("%-40s %.3f us each (%zu found)\n", "line playing lookup", msSince(t) * 1000.0 / kLookups, found);
 
     // The player's way: the GUI thread only starts the reading.
-    SubtitleTrack track;
+    SubtitleTrack track(MakeDefaultMediaReaders().openSubtitles);
     QEventLoop loop;
     QObject::connect(&track, &SubtitleTrack::linesChanged, &loop, &QEventLoop::quit);
     const std::string media = (dir / "lesson.mp3").string();

@@ -4,6 +4,7 @@
 //   xvfb-run -a build/bench/bench_waveform [lesson.mp3]
 #include "BenchStats.h"
 #include "support/TestMedia.h"
+#include "player/MediaReaders.h"
 #include "readers/WaveformOverview.h"
 #include "pane/WaveformView.h"
 
@@ -55,13 +56,14 @@ double residentMiB()
     return 0.0;
 }
 
-bool busy(const WaveformOverview& o)
+bool busy(const IWaveformOverview& o)
 {
     return o.state() == WaveformOverview::State::Opening || o.state() == WaveformOverview::State::Decoding;
 }
 
 // The view with its paints counted and timed.
 struct TimedView : WaveformView {
+    TimedView() : WaveformView(MakeDefaultMediaReaders().openOverview) {}
     int paints = 0;
     std::vector<double> paintMs;
     void paintEvent(QPaintEvent* event) override

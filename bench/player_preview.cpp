@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     }
     MpvOptions options;
     options.audioOutput = "null";
-    CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(options));
+    CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(options), MakeDefaultMediaReaders());
     player.resize(401, 374);
     player.show();
     player.SetMediaFile(argv[1]);

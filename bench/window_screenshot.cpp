@@ -9,7 +9,6 @@
 #include "app/QtUserPrompts.h"
 #include "mpvengine/MpvPlayerEngine.h"
 #include "pane/SubtitleTrack.h"
-#include "readers/WaveformOverview.h"
 #include "pane/WaveformView.h"
 
 #include <QApplication>
@@ -118,11 +117,11 @@ int main(int argc, char** argv)
         waitMs(1500);
         dialog.m_player.Pause();
     }
-    const WaveformOverview* overview = dialog.m_player.waveformView()->overview();
+    const IWaveformOverview* overview = dialog.m_player.waveformView()->overview();
     QElapsedTimer t;
     t.start();
-    while (overview && (overview->state() == WaveformOverview::State::Opening
-                        || overview->state() == WaveformOverview::State::Decoding) && t.elapsed() < 20000)
+    while (overview && (overview->state() == IWaveformOverview::State::Opening
+                        || overview->state() == IWaveformOverview::State::Decoding) && t.elapsed() < 20000)
         waitMs(20);
     waitMs(300);
     if (!dialog.grab().save(QString::fromLocal8Bit(argv[1]))) {

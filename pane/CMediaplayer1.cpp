@@ -44,7 +44,7 @@ QLabel* makeLineLabel(QWidget* parent)
 }
 }  // namespace
 
-CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, QWidget* parent)
+CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaReaders& readers, QWidget* parent)
     : QWidget(parent), m_engine(std::move(engine))
 {
     setObjectName("CMediaplayer1");
@@ -58,10 +58,10 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, QWidget* pare
     m_video->setAccessibleName("视频");
     m_video->setToolTip("双击或 F 全屏，Esc 退出全屏，V 隐藏/显示字幕\n"
                         "Ctrl+←/→ 上一行/下一行字幕，L 把这一行作为复读段");
-    m_waveform = new WaveformView(this);
+    m_waveform = new WaveformView(readers.openOverview, this);
     m_waveform->hide();
     m_line = makeLineLabel(this);
-    m_subtitles = new SubtitleTrack(this);
+    m_subtitles = new SubtitleTrack(readers.openSubtitles, this);
     m_fullScreen = std::make_unique<FullScreenSwitch>(*this);
     m_bar = new PlayerControlBar(*m_engine, this);
     m_bar->setAutoFillBackground(true);

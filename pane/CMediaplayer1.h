@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/IPlayerEngine.h"
+#include "player/MediaReaders.h"
 
 #include <QWidget>
 #include <functional>
@@ -25,10 +26,11 @@ class WaveformView;
 // double-click on the picture) shows the video full screen and back, and
 // Esc leaves full screen. For media without video the line playing is
 // shown as text under the waveform, which marks where each line starts.
+// The waveform and the lines are read by the readers handed in.
 class CMediaplayer1 : public QWidget {
     Q_OBJECT
 public:
-    explicit CMediaplayer1(std::unique_ptr<IMediaEngine> engine, QWidget* parent = nullptr);
+    CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaReaders& readers, QWidget* parent = nullptr);
     ~CMediaplayer1() override;
 
     void SetMediaFile(const std::string& path);

@@ -1,8 +1,9 @@
 #include "pane/SubtitleTrack.h"
 
-#include "readers/SubtitleLoader.h"
-
-SubtitleTrack::SubtitleTrack(QObject* parent) : QObject(parent) {}
+SubtitleTrack::SubtitleTrack(SubtitlesOpener openSubtitles, QObject* parent)
+    : QObject(parent), m_openSubtitles(std::move(openSubtitles))
+{
+}
 
 // The loading thread must be gone before anything it posts to.
 SubtitleTrack::~SubtitleTrack() { m_loader.reset(); }
@@ -10,7 +11,7 @@ SubtitleTrack::~SubtitleTrack() { m_loader.reset(); }
 void SubtitleTrack::open(const std::string& mediaPath)
 {
     clear();
-    m_loader = std::make_unique<SubtitleLoader>(
+    m_loader = m_openSubtitles(
         mediaPath, [this] { QMetaObject::invokeMethod(this, [this] { onLoaded(); }, Qt::QueuedConnection); });
 }
 

@@ -1,20 +1,18 @@
 #pragma once
 
-#include "player/SubtitleLines.h"
+#include "player/ISubtitleLoader.h"
 
 #include <QObject>
 #include <memory>
 #include <string>
 
-class SubtitleLoader;
-
 // The lines of the media file the player shows, read in the background
-// (SubtitleLoader); until they are there, and for a file without any, there
-// are none.
+// (by a loader from `openSubtitles`); until they are there, and for a file
+// without any, there are none.
 class SubtitleTrack : public QObject {
     Q_OBJECT
 public:
-    explicit SubtitleTrack(QObject* parent = nullptr);
+    explicit SubtitleTrack(SubtitlesOpener openSubtitles, QObject* parent = nullptr);
     ~SubtitleTrack() override;
 
     // Starts reading the lines of a media file, dropping the last ones.
@@ -31,6 +29,7 @@ signals:
 private:
     void onLoaded();
 
-    std::unique_ptr<SubtitleLoader> m_loader;
+    const SubtitlesOpener m_openSubtitles;
+    std::unique_ptr<ISubtitleLoader> m_loader;
     SubtitleLines m_lines;
 };

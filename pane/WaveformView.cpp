@@ -1,7 +1,5 @@
 #include "pane/WaveformView.h"
 
-#include "readers/WaveformOverview.h"
-
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -25,7 +23,8 @@ constexpr double kFill = 0.9;
 constexpr double kQuietestScale = 0.05;
 }  // namespace
 
-WaveformView::WaveformView(QWidget* parent) : QWidget(parent)
+WaveformView::WaveformView(OverviewOpener openOverview, QWidget* parent)
+    : QWidget(parent), m_openOverview(std::move(openOverview))
 {
     setObjectName("WaveformView");
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -45,7 +44,7 @@ void WaveformView::open(const std::string& path)
 {
     clear();
     m_kindTold = false;
-    m_overview = std::make_unique<WaveformOverview>(path, [this] { postOverviewChange(); });
+    m_overview = m_openOverview(path, [this] { postOverviewChange(); });
 }
 
 void WaveformView::clear()
@@ -71,9 +70,9 @@ void WaveformView::onOverviewChange()
     if (!m_overview)
         return;
     const auto state = m_overview->state();
-    if (!m_kindTold && state != WaveformOverview::State::Opening) {
+    if (!m_kindTold && state != IWaveformOverview::State::Opening) {
         m_kindTold = true;
-        emit mediaKindKnown(state == WaveformOverview::State::Video);
+        emit mediaKindKnown(state == IWaveformOverview::State::Video);
     }
     m_waveformStale = true;
     update();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/IWaveformOverview.h"
 #include "player/PlayerStatus.h"
 #include "pane/PositionClock.h"
 
@@ -11,17 +12,16 @@
 #include <string>
 #include <vector>
 
-class WaveformOverview;
-
 // The pane above the control bar for media without video: the waveform of
 // the whole file as its overview fills in, the A-B passage shaded with A
 // and B marked, and the playback position as a line that moves at the
 // display's rate between the player's reports. A click or drag seeks; the
 // wheel zooms in around the position and back out to the whole file.
+// The overviews come from `openOverview`, one for each file opened.
 class WaveformView : public QWidget {
     Q_OBJECT
 public:
-    explicit WaveformView(QWidget* parent = nullptr);
+    explicit WaveformView(OverviewOpener openOverview, QWidget* parent = nullptr);
     ~WaveformView() override;
 
     // Starts the overview of a file, dropping the last one and the zoom.
@@ -37,7 +37,7 @@ public:
     void setLineStarts(std::vector<double> starts);
     const std::vector<double>& lineStarts() const { return m_lineStarts; }
 
-    const WaveformOverview* overview() const { return m_overview.get(); }
+    const IWaveformOverview* overview() const { return m_overview.get(); }
     // The stretch of the file shown, in seconds.
     double viewStart() const { return m_viewStart; }
     double viewSpan() const;
@@ -76,7 +76,8 @@ private:
     void keepInView(double position);
     void zoom(int steps);
 
-    std::unique_ptr<WaveformOverview> m_overview;
+    const OverviewOpener m_openOverview;
+    std::unique_ptr<IWaveformOverview> m_overview;
     std::atomic<bool> m_changePosted{false};
     bool m_kindTold = false;
     PlayerStatus m_status;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/SubtitleLines.h"
+#include "player/ISubtitleLoader.h"
 
 #include <atomic>
 #include <functional>
@@ -11,18 +11,17 @@
 // Reads a media file's lines on a thread of its own: from the subtitle
 // file beside it, or else from its own text subtitle track. Destroying the
 // loader stops the reading promptly and waits for the thread.
-class SubtitleLoader {
+class SubtitleLoader : public ISubtitleLoader {
 public:
     // `done` runs on the loading thread once the lines are there (or there
     // are none); it must only post.
     SubtitleLoader(std::string mediaPath, std::function<void()> done);
-    ~SubtitleLoader();
+    ~SubtitleLoader() override;
     SubtitleLoader(const SubtitleLoader&) = delete;
     SubtitleLoader& operator=(const SubtitleLoader&) = delete;
 
-    bool finished() const { return m_finished.load(); }
-    // The lines read; empty until finished.
-    SubtitleLines lines() const;
+    bool finished() const override { return m_finished.load(); }
+    SubtitleLines lines() const override;
     // The subtitle file the lines came from; empty when they came from the
     // media file or there are none.
     std::string source() const;

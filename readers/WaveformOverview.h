@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/PeakStore.h"
+#include "player/IWaveformOverview.h"
 
 #include <atomic>
 #include <functional>
@@ -16,25 +16,22 @@
 // readers on the GUI thread take what is there so far. Destroying the
 // overview stops the thread promptly (it checks between packets, and an
 // interrupt callback cuts short any blocking read) and waits for it.
-class WaveformOverview {
+class WaveformOverview : public IWaveformOverview {
 public:
-    enum class State { Opening, Decoding, Done, Failed, Video };
-
     // `changed` runs on the decoding thread, at most every few tens of
     // milliseconds while peaks come in and once on every change of state;
     // it must only post.
     WaveformOverview(std::string path, std::function<void()> changed);
-    ~WaveformOverview();
+    ~WaveformOverview() override;
     WaveformOverview(const WaveformOverview&) = delete;
     WaveformOverview& operator=(const WaveformOverview&) = delete;
 
-    State state() const { return m_state.load(); }
+    State state() const override { return m_state.load(); }
     const std::string& path() const { return m_path; }
 
-    // See PeakStore::columns; empty columns until decoding has begun.
-    std::vector<Peak> columns(double from, double to, int count) const;
-    double decodedSeconds() const;
-    float loudest() const;
+    std::vector<Peak> columns(double from, double to, int count) const override;
+    double decodedSeconds() const override;
+    float loudest() const override;
     // Memory held for the peaks.
     std::size_t bytesReserved() const;
 

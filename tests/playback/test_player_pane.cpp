@@ -3,7 +3,6 @@
 #include "support/TestMedia.h"
 #include "pane/SubtitleTrack.h"
 #include "pane/VideoView.h"
-#include "readers/WaveformOverview.h"
 #include "pane/WaveformView.h"
 
 #include <QApplication>
@@ -47,7 +46,7 @@ private slots:
         click(*h.dialog, 1009);
         QVERIFY(h.player().playing);
         WaveformView& view = *h.dialog->m_player.waveformView();
-        QTRY_VERIFY(view.overview() && view.overview()->state() == WaveformOverview::State::Failed);
+        QTRY_VERIFY(view.overview() && view.overview()->state() == IWaveformOverview::State::Failed);
         QTRY_VERIFY(!view.isHidden());
         QVERIFY(view.overview()->columns(0.0, 1.0, 2)[0].empty());
         QVERIFY(h.prompts.messages.empty());

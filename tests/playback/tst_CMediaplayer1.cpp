@@ -9,7 +9,6 @@
 #include "mpvengine/MpvProperties.h"
 #include "pane/PlayerControlBar.h"
 #include "pane/VideoView.h"
-#include "readers/WaveformOverview.h"
 #include "pane/WaveformView.h"
 
 #include <QComboBox>
@@ -76,7 +75,7 @@ private slots:
 
     void rendersTheVideoPicture()
     {
-        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(withVideo()));
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(withVideo()), MakeDefaultMediaReaders());
         player.resize(401, 374);
         player.show();
         QVERIFY(QTest::qWaitForWindowExposed(&player));
@@ -103,7 +102,7 @@ private slots:
         QVERIFY(QFile::copy(QUILLORA_FIXTURES_DIR "/black-1080p.mp4", QString::fromStdString(film)));
         WriteBytes(m_dir.filePath("black.srt").toStdString(),
                    "1\n00:00:00,000 --> 00:00:10,000\nA first row of a cue, long enough\nand its second row\n\n");
-        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(withVideo()));
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(withVideo()), MakeDefaultMediaReaders());
         player.resize(401, 374);
         player.show();
         QVERIFY(QTest::qWaitForWindowExposed(&player));
@@ -124,7 +123,7 @@ private slots:
 
     void seekShowsItsFrame()
     {
-        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(withVideo()));
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(withVideo()), MakeDefaultMediaReaders());
         player.resize(401, 374);
         player.show();
         QVERIFY(QTest::qWaitForWindowExposed(&player));
@@ -142,7 +141,7 @@ private slots:
 
     void barStaysClearOfTheDialogButtons()
     {
-        CMediaplayer1 player(std::make_unique<FakePlayerEngine>());
+        CMediaplayer1 player(std::make_unique<FakePlayerEngine>(), MakeDefaultMediaReaders());
         player.resize(401, 374);
         player.show();
         QVERIFY(QTest::qWaitForWindowExposed(&player));
@@ -160,19 +159,19 @@ private slots:
     {
         const std::string file = m_dir.filePath("again.wav").toStdString();
         WriteToneWav(file, 2.0);
-        CMediaplayer1 player(std::make_unique<FakePlayerEngine>());
+        CMediaplayer1 player(std::make_unique<FakePlayerEngine>(), MakeDefaultMediaReaders());
         WaveformView& view = *player.waveformView();
         player.SetMediaFile(file);
-        QTRY_VERIFY(view.overview() && view.overview()->state() == WaveformOverview::State::Done);
-        const WaveformOverview* first = view.overview();
+        QTRY_VERIFY(view.overview() && view.overview()->state() == IWaveformOverview::State::Done);
+        const IWaveformOverview* first = view.overview();
         player.SetMediaFile(file);
         QCOMPARE(view.overview(), first);
-        QCOMPARE(first->state(), WaveformOverview::State::Done);
+        QCOMPARE(first->state(), IWaveformOverview::State::Done);
 
         QTest::qWait(20);  // a later modification time
         WriteToneWav(file, 3.0);
         player.SetMediaFile(file);
-        QTRY_VERIFY(view.overview() && view.overview()->state() == WaveformOverview::State::Done);
+        QTRY_VERIFY(view.overview() && view.overview()->state() == IWaveformOverview::State::Done);
         QVERIFY(std::abs(view.overview()->decodedSeconds() - 3.0) < 0.1);
     }
 
@@ -180,7 +179,7 @@ private slots:
     {
         auto fake = std::make_unique<FakePlayerEngine>();
         FakePlayerEngine& engine = *fake;
-        CMediaplayer1 player(std::move(fake));
+        CMediaplayer1 player(std::move(fake), MakeDefaultMediaReaders());
         player.resize(401, 374);
         QTest::qWait(20);
         QCOMPARE(engine.preparations, 0);

@@ -9,7 +9,6 @@
 #include "mpvengine/MpvProperties.h"
 #include "pane/PlayerControlBar.h"
 #include "pane/VideoView.h"
-#include "readers/WaveformOverview.h"
 #include "pane/WaveformView.h"
 
 #include <QComboBox>
@@ -55,7 +54,7 @@ private slots:
 
     void barIconsComeOnceItIsPaintedAndFollowPlayAndPause()
     {
-        CMediaplayer1 player(std::make_unique<FakePlayerEngine>());
+        CMediaplayer1 player(std::make_unique<FakePlayerEngine>(), MakeDefaultMediaReaders());
         PlayerControlBar& bar = *player.controlBar();
         auto image = [&](QStyle::StandardPixmap which) { return bar.style()->standardIcon(which).pixmap(16).toImage(); };
         auto shown = [](QToolButton* button) { return button->icon().pixmap(16).toImage(); };
@@ -76,7 +75,7 @@ private slots:
 
     void buttonsDriveTheEngine()
     {
-        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()));
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()), MakeDefaultMediaReaders());
         auto& engine = static_cast<MpvPlayerEngine&>(player.engine());
         PlayerControlBar& bar = *player.controlBar();
         player.SetMediaFile(m_mp3);
@@ -97,7 +96,7 @@ private slots:
 
     void sliderSpeedAndVolumeDriveTheEngine()
     {
-        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()));
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()), MakeDefaultMediaReaders());
         auto& engine = static_cast<MpvPlayerEngine&>(player.engine());
         PlayerControlBar& bar = *player.controlBar();
         player.SetMediaFile(m_mp3);
@@ -136,7 +135,7 @@ private slots:
     void clicksSeekWhereTheyLand()
     {
         QFETCH(bool, onWaveform);
-        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()));
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()), MakeDefaultMediaReaders());
         player.resize(401, 374);
         player.show();
         QVERIFY(QTest::qWaitForWindowExposed(&player));
@@ -152,7 +151,7 @@ private slots:
 
     void wheelZoomsAroundThePositionAndBackOut()
     {
-        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()));
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()), MakeDefaultMediaReaders());
         player.resize(401, 374);
         player.show();
         QVERIFY(QTest::qWaitForWindowExposed(&player));
@@ -179,7 +178,7 @@ private slots:
 
     void keysDriveThePlayerWhileItHasTheFocus()
     {
-        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()));
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()), MakeDefaultMediaReaders());
         auto& engine = static_cast<MpvPlayerEngine&>(player.engine());
         player.resize(401, 374);
         player.show();
@@ -225,7 +224,7 @@ private slots:
     {
         auto fake = std::make_unique<FakePlayerEngine>();
         FakePlayerEngine* engine = fake.get();
-        CMediaplayer1 player(std::move(fake));
+        CMediaplayer1 player(std::move(fake), MakeDefaultMediaReaders());
         QSignalSpy failures(player.controlBar(), &PlayerControlBar::failed);
 
         player.controlBar()->playPauseButton()->click();
@@ -258,7 +257,7 @@ private slots:
         MpvOptions options = MpvOptions::NullOutputs();
         if (late)
             options.loadWaitMs = 0;
-        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(options));
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(options), MakeDefaultMediaReaders());
         QSignalSpy failures(player.controlBar(), &PlayerControlBar::failed);
         bool raised = false;
         try {

@@ -21,6 +21,7 @@ struct DialogHarness {
                            std::function<std::unique_ptr<IRecorderBackend>()> makeRecorder = {})
     {
         services.makePlayerEngine = makePlayer ? makePlayer : [] { return std::make_unique<FakePlayerEngine>(); };
+        services.mediaReaders = MakeDefaultMediaReaders();
         auto log = recorder;
         services.makeRecorderBackend = makeRecorder ? makeRecorder
                                                     : [log] { return std::make_unique<FakeRecorderBackend>(log); };

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "player/SubtitleLines.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+// A media file's subtitle lines, read on a thread of the loader's own,
+// which its destruction stops and waits for.
+class ISubtitleLoader {
+public:
+    virtual ~ISubtitleLoader() = default;
+
+    virtual bool finished() const = 0;
+    // The lines read; empty until finished.
+    virtual SubtitleLines lines() const = 0;
+};
+
+// Starts reading the lines of a media file; `done` runs on the reading
+// thread once they are there (or there are none), and must only post.
+using SubtitlesOpener =
+    std::function<std::unique_ptr<ISubtitleLoader>(const std::string& mediaPath, std::function<void()> done)>;
