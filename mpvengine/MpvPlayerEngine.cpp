@@ -10,24 +10,6 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-
-namespace {
-// mpv holds playback a sample or so short of an end it was given; once
-// held there, its last figure at other speeds than 1 lies up to some 20 ms
-// short (the tempo filter's last block is cut to length).
-constexpr double kEndTolerance = 0.0005;
-constexpr double kHeldEndTolerance = 0.1;
-// Play this close to the end of the media starts again from the start.
-constexpr double kMediaEndTolerance = 0.02;
-
-std::string timeText(double seconds)
-{
-    char text[40];
-    std::snprintf(text, sizeof text, "%.9f", seconds);
-    return text;
-}
-}  // namespace
 
 MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
     : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>())
@@ -187,10 +169,7 @@ void MpvPlayerEngine::requireLoaded(const char* operation) const
 
 bool MpvPlayerEngine::atArmedEnd(double mpvSeconds) const
 {
-    if (!m_armed || m_armed->loopFrom || mpvSeconds >= m_armed->end)
-        return false;
-    const bool held = m_state.Status().eofReached && !m_state.SeekPending();
-    return mpvSeconds >= m_armed->end - (held ? kHeldEndTolerance : kEndTolerance);
+    return m_armed.Reached(mpvSeconds, m_state.Status().eofReached && !m_state.SeekPending());
 }
 
 double MpvPlayerEngine::GetPosition()
@@ -209,7 +188,7 @@ double MpvPlayerEngine::GetPosition()
     // what is still queued for the sound device.
     const double seconds = m_state.Status().position;
     if (atArmedEnd(seconds))
-        m_state.Pin(m_armed->end);  // held there: the watch must find its end reached
+        m_state.Pin(m_armed.Current()->end);  // held there: the watch must find its end reached
     if (!pinned)
         return seconds;
     // Until playback has passed the pinned position, mpv's figure is the
@@ -271,7 +250,7 @@ void MpvPlayerEngine::Play()
     requireLoaded("Play");
     const double position = GetPosition();
     const double duration = m_state.Status().duration;
-    if (duration > 0.0 && position >= duration - kMediaEndTolerance)
+    if (MpvArmedEnd::AtMediaEnd(position, duration))
         seek(0.0, m_options.seekWaitMs);  // at the end of the media, playing again means from the start
     else if (m_state.Status().eofReached && !m_state.SeekPending())
         seek(position, m_options.seekWaitMs);  // held at an end a watch armed: on from there
@@ -304,7 +283,7 @@ void MpvPlayerEngine::pinWhereSoundStopped()
     if (Mpv().get_property(m_handle.get(), mpvprop::kAudioPts, MPV_FORMAT_DOUBLE, &stopped) < 0)
         Mpv().get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &stopped);
     if (atArmedEnd(stopped))
-        stopped = m_armed->end;
+        stopped = m_armed.Current()->end;
     // Paused again before playback passed a pinned seek target: it resumed
     // from there, so mpv's lagging figure is short of the truth.
     const std::optional<double>& pinned = m_state.Pinned();
@@ -316,46 +295,24 @@ void MpvPlayerEngine::Stop() { Pause(); }
 
 void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> loopFrom)
 {
-    std::optional<Armed> wanted;
-    if (end)
-        wanted = Armed{*end, loopFrom && *loopFrom < *end ? loopFrom : std::nullopt};
-    if (wanted == m_armed || !m_handle)
+    const std::optional<MpvArmedEnd::Armed> wanted = MpvArmedEnd::Wanted(end, loopFrom);
+    if (wanted == m_armed.Current() || !m_handle)
         return;
     try {
         // Playback that stopped at the end armed before goes on when the new
         // end lies further on; at the end of the media it stays there.
         bool held = false;
         double position = 0.0;
-        if (m_state.WantsPlay() && m_armed && !m_armed->loopFrom && m_state.Loaded() && m_state.Status().eofReached) {
+        if (m_state.WantsPlay() && m_armed.StopsAtEnd() && m_state.Loaded() && m_state.Status().eofReached) {
             position = GetPosition();
-            const double duration = m_state.Status().duration;
-            held = position >= m_armed->end - kEndTolerance && (duration <= 0.0 || position < duration - kMediaEndTolerance);
+            held = m_armed.StoppedAt(position, m_state.Status().duration);
         }
-        applyArmed(wanted);
+        m_armed.Apply(m_handle.get(), wanted);
         if (held && (!wanted || wanted->loopFrom || position < wanted->end))
             Play();
     } catch (const MediaError&) {
         // The next command or tick finds out what is wrong with the player.
     }
-}
-
-// ab-loop-a/b and end cut the sound sample-exactly where they lie, which a
-// 100 ms watch cannot. By default mpv counts an end as reached once the
-// decoder has delivered it, with the sound output's buffer (some 200 ms)
-// still to play: it then pauses there, and the next seek drops what was
-// left, so the end of every passage went unheard. Without gapless audio it
-// waits for the output to play out first. A loop goes back to A without
-// draining the output, so there the default keeps the rounds seamless.
-void MpvPlayerEngine::applyArmed(const std::optional<Armed>& armed)
-{
-    mpv_handle* h = m_handle.get();
-    const bool loop = armed && armed->loopFrom;
-    const std::string end = armed && !loop ? timeText(std::max(0.0, armed->end)) : "none";
-    Mpv().set_property_string(h, mpvprop::kGaplessAudio, loop ? "weak" : "no");
-    Mpv().set_property_string(h, mpvprop::kEnd, end.c_str());
-    Mpv().set_property_string(h, mpvprop::kAbLoopA, loop ? timeText(std::max(0.0, *armed->loopFrom)).c_str() : "no");
-    Mpv().set_property_string(h, mpvprop::kAbLoopB, loop ? timeText(armed->end).c_str() : "no");
-    m_armed = armed;
 }
 
 namespace {

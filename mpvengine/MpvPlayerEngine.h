@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/IPlayerEngine.h"
+#include "mpvengine/MpvArmedEnd.h"
 #include "mpvengine/MpvEventState.h"
 #include "mpvengine/MpvHandle.h"
 #include "mpvengine/MpvLogPrinter.h"
@@ -85,11 +86,6 @@ private:
     using Clock = std::chrono::steady_clock;
     // The reply to a seek asked for while the file was still loading.
     static constexpr std::uint64_t kDeferredSeekReply = 1;
-    struct Armed {
-        double end;
-        std::optional<double> loopFrom;
-        bool operator==(const Armed&) const = default;
-    };
 
     static std::string localMediaPath(const std::string& path);
     static void onWakeup(void* self);
@@ -112,7 +108,6 @@ private:
     void seek(double seconds, int waitMs);
     void pinWhereSoundStopped();
     bool atArmedEnd(double mpvSeconds) const;
-    void applyArmed(const std::optional<Armed>& armed);
     void setFlag(const char* name, bool value);
     void setDouble(const char* name, double value);
     double mpvDouble(const char* name, double fallback);
@@ -125,7 +120,7 @@ private:
     std::unique_ptr<MpvVideoRenderer> m_renderer;
     MpvEventState m_state;
     MpvLogPrinter m_log;
-    std::optional<Armed> m_armed;    // what mpv has been told
+    MpvArmedEnd m_armed;
     std::string m_tempoFilter;       // the filters mpv has been told for the speed
     std::string m_loadedStamp;       // path, size and time of the loaded file
     std::function<void(const PlayerStatus&)> m_listener;

@@ -34,7 +34,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
 {
     mpv_handle* h = handle();
     drainEvents();
-    applyArmed(std::nullopt);  // a new file plays freely until a watch arms an end again
+    m_armed.Apply(h, std::nullopt);  // a new file plays freely until a watch arms an end again
     m_state.ForgetRequests();
     std::string path;
     try {
@@ -131,7 +131,7 @@ void MpvPlayerEngine::endLoadFailed(const MpvEventState::Waiting& loading, const
 // alone: it stopped there on purpose.
 void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
 {
-    if (!m_state.Loaded() || !m_state.Status().eofReached || m_state.Path() != path || m_armed)
+    if (!m_state.Loaded() || !m_state.Status().eofReached || m_state.Path() != path || m_armed.Current())
         return;
     mpv_handle* h = m_handle.get();
     std::int64_t value = 0;
