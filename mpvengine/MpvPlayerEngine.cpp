@@ -12,81 +12,23 @@
 #include <chrono>
 
 MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
-    : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>())
+    : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>()),
+      m_mpv(m_options, [this](mpv_handle* h) {
+          if (m_options.videoOutput == "libmpv")
+              m_renderer = std::make_unique<MpvVideoRenderer>(h, *m_frames);
+          Mpv().set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
+      })
 {
     ReturnLargeBuffersWhenFreed();
 }
 
 MpvPlayerEngine::~MpvPlayerEngine()
 {
-    if (m_preparing.valid())
-        m_preparing.wait();  // its handle goes with the future
     m_renderer.reset();  // the render context goes before the handle
-    m_handle.reset();    // the deleter clears the wakeup callback first
+    m_mpv.Reset();
 }
 
-namespace {
-MpvHandle createObservedHandle(const MpvOptions& options)
-{
-    MpvHandle created = CreateMpvHandle(options);
-    MpvEventState::ObserveAll(created.get());
-    decoderthreads::AskBeforeDecoders(created.get());
-    return created;
-}
-}  // namespace
-
-// Loading libmpv and starting mpv take longer than showing the window: both
-// happen on a thread of their own, and the first call waits for them.
-void MpvPlayerEngine::PrepareInBackground(std::function<void()> ready)
-{
-    if (ready)
-        m_whenReady.push_back(std::move(ready));
-    const bool done = m_handle || (m_preparing.valid() && m_preparing.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
-    if (done) {
-        postWhenReady();
-    } else if (!m_preparing.valid()) {
-        m_preparing = std::async(std::launch::async, [this, options = m_options] {
-            // Told however the set-up ends; the destructor waits for this thread.
-            struct TellWhenDone {
-                MpvPlayerEngine* engine;
-                ~TellWhenDone() { engine->postWhenReady(); }
-            } tell{this};
-            return createObservedHandle(options);
-        });
-    }
-}
-
-// From any thread.
-void MpvPlayerEngine::postWhenReady()
-{
-    QMetaObject::invokeMethod(this, [this] { runWhenReady(); }, Qt::QueuedConnection);
-}
-
-void MpvPlayerEngine::runWhenReady()
-{
-    try {
-        handle();
-    } catch (const MediaError&) {
-        // The first operation the callers make says what is wrong.
-    }
-    for (const auto& ready : std::exchange(m_whenReady, {}))
-        ready();
-}
-
-mpv_handle* MpvPlayerEngine::handle()
-{
-    if (m_handle)
-        return m_handle.get();
-    if (m_preparing.valid())
-        m_handle = m_preparing.get();  // throws what the preparation threw
-    else
-        m_handle = createObservedHandle(m_options);
-    mpv_handle* h = m_handle.get();
-    if (m_options.videoOutput == "libmpv")
-        m_renderer = std::make_unique<MpvVideoRenderer>(h, *m_frames);
-    Mpv().set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
-    return h;
-}
+void MpvPlayerEngine::PrepareInBackground(std::function<void()> ready) { m_mpv.PrepareInBackground(std::move(ready)); }
 
 bool MpvPlayerEngine::HasRenderer() const { return m_renderer && m_renderer->HasContext(); }
 
@@ -109,10 +51,10 @@ void MpvPlayerEngine::postDrain()
 void MpvPlayerEngine::drainEvents()
 {
     m_drainPosted = false;
-    if (!m_handle)
+    if (!m_mpv.Existing())
         return;
     for (;;) {
-        const mpv_event* event = Mpv().wait_event(m_handle.get(), 0);
+        const mpv_event* event = Mpv().wait_event(m_mpv.Existing(), 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event);
@@ -140,7 +82,7 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
         m_log.Print(*static_cast<const mpv_event_log_message*>(event.data));
         return;
     }
-    if (decoderthreads::Choose(m_handle.get(), event))
+    if (decoderthreads::Choose(m_mpv.Existing(), event))
         return;
     if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
         m_state.SeekRefused();
@@ -163,7 +105,7 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
 
 void MpvPlayerEngine::requireLoaded(const char* operation) const
 {
-    if (!m_handle || !m_state.Loaded())
+    if (!m_mpv.Existing() || !m_state.Loaded())
         throw MpvFailure(MPV_ERROR_PROPERTY_UNAVAILABLE, std::string(operation) + ": " + m_state.WhyNotLoaded());
 }
 
@@ -224,7 +166,7 @@ void MpvPlayerEngine::seek(double seconds, int waitMs)
 {
     const double target = clampToMedia(seconds, true);
     m_state.BeginSeek();
-    RunMpvCommand(m_handle.get(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+    RunMpvCommand(m_mpv.Existing(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
                                    MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
     m_state.Pin(target);
     m_state.Status().position = target;
@@ -262,7 +204,7 @@ void MpvPlayerEngine::Play()
 void MpvPlayerEngine::Pause()
 {
     m_state.AskPause();
-    if (!m_handle || m_state.WaitingLoad())
+    if (!m_mpv.Existing() || m_state.WaitingLoad())
         return;  // a file that is still loading is paused already
     drainEvents();  // mpv may have paused itself at an end
     const bool wasPlaying = !m_state.Status().paused;
@@ -280,8 +222,8 @@ void MpvPlayerEngine::Pause()
 void MpvPlayerEngine::pinWhereSoundStopped()
 {
     double stopped = m_state.Status().position;
-    if (Mpv().get_property(m_handle.get(), mpvprop::kAudioPts, MPV_FORMAT_DOUBLE, &stopped) < 0)
-        Mpv().get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &stopped);
+    if (Mpv().get_property(m_mpv.Existing(), mpvprop::kAudioPts, MPV_FORMAT_DOUBLE, &stopped) < 0)
+        Mpv().get_property(m_mpv.Existing(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &stopped);
     if (atArmedEnd(stopped))
         stopped = m_armed.Current()->end;
     // Paused again before playback passed a pinned seek target: it resumed
@@ -296,7 +238,7 @@ void MpvPlayerEngine::Stop() { Pause(); }
 void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> loopFrom)
 {
     const std::optional<MpvArmedEnd::Armed> wanted = MpvArmedEnd::Wanted(end, loopFrom);
-    if (wanted == m_armed.Current() || !m_handle)
+    if (wanted == m_armed.Current() || !m_mpv.Existing())
         return;
     try {
         // Playback that stopped at the end armed before goes on when the new
@@ -307,7 +249,7 @@ void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> lo
             position = GetPosition();
             held = m_armed.StoppedAt(position, m_state.Status().duration);
         }
-        m_armed.Apply(m_handle.get(), wanted);
+        m_armed.Apply(m_mpv.Existing(), wanted);
         if (held && (!wanted || wanted->loopFrom || position < wanted->end))
             Play();
     } catch (const MediaError&) {

@@ -4,6 +4,7 @@
 #include "mpvengine/MpvArmedEnd.h"
 #include "mpvengine/MpvEventState.h"
 #include "mpvengine/MpvHandle.h"
+#include "mpvengine/MpvHandleStarter.h"
 #include "mpvengine/MpvLogPrinter.h"
 #include "mpvengine/MpvOptions.h"
 
@@ -13,7 +14,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,7 +76,7 @@ public:
 
     // The handle, created on first call or taken from PrepareInBackground.
     // Throws MediaError when mpv cannot start.
-    mpv_handle* handle();
+    mpv_handle* handle() { return m_mpv.Get(); }
     bool HasRenderer() const;
 
     // Drains mpv's event queue; runs on the GUI thread.
@@ -89,8 +89,6 @@ private:
 
     static std::string localMediaPath(const std::string& path);
     static void onWakeup(void* self);
-    void postWhenReady();
-    void runWhenReady();
     void postDrain();
     template <typename Done> bool waitUntil(Done done, int timeoutMs);
     void handleEvent(const mpv_event& event);
@@ -114,9 +112,7 @@ private:
 
     MpvOptions m_options;
     std::unique_ptr<VideoFrames> m_frames;
-    std::future<MpvHandle> m_preparing;  // a handle being made off the GUI thread
-    std::vector<std::function<void()>> m_whenReady;
-    MpvHandle m_handle;
+    MpvHandleStarter m_mpv;
     std::unique_ptr<MpvVideoRenderer> m_renderer;
     MpvEventState m_state;
     MpvLogPrinter m_log;
@@ -138,7 +134,7 @@ template <typename Done> bool MpvPlayerEngine::waitUntil(Done done, int timeoutM
         const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
         if (left <= 0.0)
             return false;
-        const mpv_event* event = Mpv().wait_event(m_handle.get(), std::min(left, 0.05));
+        const mpv_event* event = Mpv().wait_event(m_mpv.Existing(), std::min(left, 0.05));
         if (event->event_id != MPV_EVENT_NONE)
             handleEvent(*event);
     }

@@ -89,7 +89,7 @@ void MpvPlayerEngine::settleLoad()
         return;
     }
     m_loadedStamp = loading.stamp;
-    mpv_handle* h = m_handle.get();
+    mpv_handle* h = m_mpv.Existing();
     if (loading.seek) {
         const double target = clampToMedia(*loading.seek, false);
         m_state.Pin(target);
@@ -133,7 +133,7 @@ void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
 {
     if (!m_state.Loaded() || !m_state.Status().eofReached || m_state.Path() != path || m_armed.Current())
         return;
-    mpv_handle* h = m_handle.get();
+    mpv_handle* h = m_mpv.Existing();
     std::int64_t value = 0;
     if (Mpv().get_property(h, mpvprop::kDecodedChannels, MPV_FORMAT_INT64, &value) >= 0
         || Mpv().get_property(h, mpvprop::kDecodedWidth, MPV_FORMAT_INT64, &value) >= 0)
@@ -152,5 +152,5 @@ void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
 void MpvPlayerEngine::unloadQuietly()
 {
     const char* stop[] = {mpvprop::kCmdStop, nullptr};
-    Mpv().command(m_handle.get(), stop);  // the failure that leads here is the one to tell
+    Mpv().command(m_mpv.Existing(), stop);  // the failure that leads here is the one to tell
 }
