@@ -87,7 +87,6 @@ private:
     // The reply to a seek asked for while the file was still loading.
     static constexpr std::uint64_t kDeferredSeekReply = 1;
 
-    static std::string localMediaPath(const std::string& path);
     static void onWakeup(void* self);
     void postDrain();
     template <typename Done> bool waitUntil(Done done, int timeoutMs);
@@ -95,7 +94,6 @@ private:
     void notify();
     void unloadQuietly();
     void requireLoaded(const char* operation) const;
-    MediaError loadFailure(const std::string& path) const;
     void settleLoad();
     void giveUpLateLoad();
     void endLoadFailed(const MpvEventState::Waiting& loading, const std::string& why);

@@ -1,34 +1,13 @@
 #include "mpvengine/MpvPlayerEngine.h"
 
 #include "player/MediaFile.h"
-#include "mpvengine/MpvError.h"
+#include "mpvengine/MpvMediaPath.h"
 #include "mpvengine/MpvProperties.h"
 
 #include <QTimer>
-#include <filesystem>
-#include <system_error>
 
 // Loading a media file: the part that waits, and the part that comes after
 // SetMediaFile has returned.
-
-namespace {
-constexpr const char* kNoSuchFile = "there is no such file";
-}  // namespace
-
-// mpv would read "scheme://..." as a URL and a folder as a playlist of its
-// files; the program only ever means one local file. A pipe or a device is
-// refused too: opening one can block for good.
-std::string MpvPlayerEngine::localMediaPath(const std::string& path)
-{
-    if (!path.empty() && !mediafile::IsThere(path))
-        throw MpvFailure(MPV_ERROR_LOADING_FAILED, "cannot play " + path + ": " + kNoSuchFile);
-    if (!mediafile::IsRegular(path))
-        throw MpvFailure(MPV_ERROR_LOADING_FAILED, "not a media file: " + path);
-    std::error_code error;
-    // An absolute path starts with "/", which mpv always takes as a file.
-    const auto absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
-}
 
 void MpvPlayerEngine::SetMediaFile(const std::string& requested)
 {
@@ -38,7 +17,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     m_state.ForgetRequests();
     std::string path;
     try {
-        path = localMediaPath(requested);
+        path = mpvmediapath::Local(requested);
     } catch (const MediaError& error) {
         unloadQuietly();  // a failed load leaves no media, as with mpv's own failures
         m_state.Unload(error.what());
@@ -69,14 +48,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
         // A load that never ends is given up even if nothing else calls in.
         QTimer::singleShot(m_options.loadTimeoutMs + 1, this, [this] { drainEvents(); });
     } else if (!m_state.Loaded())
-        throw loadFailure(path);
-}
-
-MediaError MpvPlayerEngine::loadFailure(const std::string& path) const
-{
-    if (!mediafile::IsThere(path))
-        return MpvFailure(m_state.LoadError(), "cannot play " + path + ": " + kNoSuchFile);
-    return MpvError(m_state.LoadError(), "cannot play " + path);
+        throw mpvmediapath::LoadFailure(path, m_state.LoadError());
 }
 
 // A load that SetMediaFile did not wait out has ended: what came meanwhile
@@ -85,7 +57,7 @@ void MpvPlayerEngine::settleLoad()
 {
     const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
     if (m_state.LoadState() == MpvEventState::Load::Failed) {
-        endLoadFailed(loading, loadFailure(loading.path).what());
+        endLoadFailed(loading, mpvmediapath::LoadFailure(loading.path, m_state.LoadError()).what());
         return;
     }
     m_loadedStamp = loading.stamp;
