@@ -257,42 +257,17 @@ void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> lo
     }
 }
 
-namespace {
-// At other speeds than 1 mpv's own choice of tempo filter, at its default
-// sizes, plays the sound some 40 ms away from the times it reports at 1.5x
-// and 8 ms at 0.5x, so a passage's ends were heard that far off A and B.
-// Measured by ear on tone-coded media, each of mpv's two filters keeps
-// within a few ms with shorter blocks, the newer one only slowing down, the
-// older one only speeding up. At 1 no filter runs: a filter named here
-// would process the sound even then.
-const char* tempoFilterFor(double factor)
-{
-    if (factor < 1.0)
-        return "scaletempo2=window-size=12:search-interval=12";
-    if (factor > 1.0)
-        return "scaletempo=stride=25:search=8";
-    return "";
-}
-}  // namespace
-
 void MpvPlayerEngine::SetSpeed(double factor)
 {
     // The filter goes first, so that mpv rebuilds its sound chain once, not
-    // for a filter of its own choice and again for this one; the rebuild is
-    // not waited for here.
-    const std::string before = m_tempoFilter;
-    const auto tell = [this](const char* filter) {
-        Mpv().set_property_async(handle(), 0, mpvprop::kAudioFilters, MPV_FORMAT_STRING, &filter);
-        m_tempoFilter = filter;
-    };
-    const char* filter = tempoFilterFor(factor);
-    if (m_tempoFilter != filter)
-        tell(filter);
+    // for a filter of its own choice and again for this one.
+    mpv_handle* h = handle();
+    const std::string before = m_tempo.Told();
+    m_tempo.Tell(h, MpvTempoFilter::For(factor));
     try {
         setDouble(mpvprop::kSpeed, factor);
     } catch (const MediaError&) {
-        if (m_tempoFilter != before)
-            tell(before.c_str());  // the speed stays as it was
+        m_tempo.Tell(h, before.c_str());  // the speed stays as it was
         throw;
     }
 }

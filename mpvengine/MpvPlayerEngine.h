@@ -7,6 +7,7 @@
 #include "mpvengine/MpvHandleStarter.h"
 #include "mpvengine/MpvLogPrinter.h"
 #include "mpvengine/MpvOptions.h"
+#include "mpvengine/MpvTempoFilter.h"
 
 #include <QObject>
 #include <algorithm>
@@ -115,7 +116,7 @@ private:
     MpvEventState m_state;
     MpvLogPrinter m_log;
     MpvArmedEnd m_armed;
-    std::string m_tempoFilter;       // the filters mpv has been told for the speed
+    MpvTempoFilter m_tempo;
     std::string m_loadedStamp;       // path, size and time of the loaded file
     std::function<void(const PlayerStatus&)> m_listener;
     std::optional<PlayerStatus> m_told;  // what the listener heard last
