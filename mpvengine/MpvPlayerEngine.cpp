@@ -3,11 +3,14 @@
 #include "mpvengine/LargeBuffers.h"
 #include "mpvengine/MpvDecoderThreads.h"
 #include "mpvengine/MpvError.h"
+#include "mpvengine/MpvMediaPath.h"
 #include "mpvengine/MpvProperties.h"
 #include "mpvengine/MpvVideoRenderer.h"
+#include "player/MediaFile.h"
 #include "player/VideoFrames.h"
 
 #include <QMetaObject>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 
@@ -156,7 +159,7 @@ void MpvPlayerEngine::SetPosition(double seconds)
 double MpvPlayerEngine::clampToMedia(double seconds, bool mayAskMpv)
 {
     const double known = m_state.Status().duration;
-    const double duration = known > 0.0 || !mayAskMpv ? known : mpvDouble(mpvprop::kDuration, 0.0);
+    const double duration = known > 0.0 || !mayAskMpv ? known : MpvDoubleOr(handle(), mpvprop::kDuration, 0.0);
     // mpv reads a negative absolute target as counted from the end.
     const double target = std::max(0.0, seconds);
     return duration > 0.0 ? std::min(target, duration) : target;
@@ -196,7 +199,7 @@ void MpvPlayerEngine::Play()
         seek(0.0, m_options.seekWaitMs);  // at the end of the media, playing again means from the start
     else if (m_state.Status().eofReached && !m_state.SeekPending())
         seek(position, m_options.seekWaitMs);  // held at an end a watch armed: on from there
-    setFlag(mpvprop::kPause, false);
+    SetMpvFlag(handle(), mpvprop::kPause, false);
     m_state.Status().paused = false;
     m_state.AskPlay();
 }
@@ -208,7 +211,7 @@ void MpvPlayerEngine::Pause()
         return;  // a file that is still loading is paused already
     drainEvents();  // mpv may have paused itself at an end
     const bool wasPlaying = !m_state.Status().paused;
-    setFlag(mpvprop::kPause, true);
+    SetMpvFlag(handle(), mpvprop::kPause, true);
     m_state.Status().paused = true;
     // While a seek goes on the position is its target already.
     if (wasPlaying && m_state.Loaded() && !m_state.SeekPending())
@@ -265,29 +268,130 @@ void MpvPlayerEngine::SetSpeed(double factor)
     const std::string before = m_tempo.Told();
     m_tempo.Tell(h, MpvTempoFilter::For(factor));
     try {
-        setDouble(mpvprop::kSpeed, factor);
+        SetMpvDouble(handle(), mpvprop::kSpeed, factor);
     } catch (const MediaError&) {
         m_tempo.Tell(h, before.c_str());  // the speed stays as it was
         throw;
     }
 }
-void MpvPlayerEngine::SetVolume(double percent) { setDouble(mpvprop::kVolume, percent); }
-void MpvPlayerEngine::SetMuted(bool muted) { setFlag(mpvprop::kMute, muted); }
-void MpvPlayerEngine::SetSubtitlesShown(bool shown) { setFlag(mpvprop::kSubVisibility, shown); }
+void MpvPlayerEngine::SetVolume(double percent) { SetMpvDouble(handle(), mpvprop::kVolume, percent); }
+void MpvPlayerEngine::SetMuted(bool muted) { SetMpvFlag(handle(), mpvprop::kMute, muted); }
+void MpvPlayerEngine::SetSubtitlesShown(bool shown) { SetMpvFlag(handle(), mpvprop::kSubVisibility, shown); }
 
-void MpvPlayerEngine::setFlag(const char* name, bool value)
+void MpvPlayerEngine::SetMediaFile(const std::string& requested)
 {
-    int flag = value ? 1 : 0;
-    CheckMpv(Mpv().set_property(handle(), name, MPV_FORMAT_FLAG, &flag), std::string("set ") + name);
+    mpv_handle* h = handle();
+    drainEvents();
+    m_armed.Apply(h, std::nullopt);  // a new file plays freely until a watch arms an end again
+    m_state.ForgetRequests();
+    std::string path;
+    try {
+        path = mpvmediapath::Local(requested);
+    } catch (const MediaError& error) {
+        unloadQuietly();  // a failed load leaves no media, as with mpv's own failures
+        m_state.Unload(error.what());
+        throw;
+    }
+    // Paused before the load, so the new file starts paused at 0.
+    SetMpvFlag(handle(), mpvprop::kPause, true);
+    const std::string stamp = mediafile::Stamp(path);
+    if (m_state.Loaded() && !stamp.empty() && stamp == m_loadedStamp) {
+        m_state.Status().paused = true;
+        seek(0.0, 0);
+        return;
+    }
+    m_loadedStamp.clear();
+
+    MpvNodeGuard result;
+    RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdLoadFile), MpvStringNode(path.c_str()),
+                      MpvStringNode(mpvprop::kLoadReplace)}, &result, "loadfile " + path);
+    // loadfile succeeds even for a bad file; only mpv's events tell.
+    m_state.BeginLoad(result.int64At(mpvprop::kPlaylistEntryId, -1), path);
+    m_state.WaitForLoad(path, stamp, Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs));
+    // The duration comes in an event of its own, soon after the load.
+    waitUntil([this] { return !m_state.WaitingLoad() && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
+              m_options.loadWaitMs);
+    postDrain();  // what the wait consumed still reaches the listener from the event loop
+    if (m_state.WaitingLoad()) {
+        m_state.LoadReturned();
+        // A load that never ends is given up even if nothing else calls in.
+        QTimer::singleShot(m_options.loadTimeoutMs + 1, this, [this] { drainEvents(); });
+    } else if (!m_state.Loaded())
+        throw mpvmediapath::LoadFailure(path, m_state.LoadError());
 }
 
-void MpvPlayerEngine::setDouble(const char* name, double value)
+// A load that SetMediaFile did not wait out has ended: what came meanwhile
+// is carried out now, in the order mpv takes its requests.
+void MpvPlayerEngine::settleLoad()
 {
-    CheckMpv(Mpv().set_property(handle(), name, MPV_FORMAT_DOUBLE, &value), std::string("set ") + name);
+    const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
+    if (m_state.LoadState() == MpvEventState::Load::Failed) {
+        endLoadFailed(loading, mpvmediapath::LoadFailure(loading.path, m_state.LoadError()).what());
+        return;
+    }
+    m_loadedStamp = loading.stamp;
+    mpv_handle* h = m_mpv.Existing();
+    if (loading.seek) {
+        const double target = clampToMedia(*loading.seek, false);
+        m_state.Pin(target);
+        m_state.Status().position = target;
+        m_state.BeginSeek();
+        if (StartMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+                                MpvStringNode(mpvprop::kSeekAbsoluteExact)}, kDeferredSeekReply) < 0)
+            m_state.SeekRefused();
+    }
+    if (loading.play) {
+        int flag = 0;
+        Mpv().set_property_async(h, 0, mpvprop::kPause, MPV_FORMAT_FLAG, &flag);
+    }
 }
 
-double MpvPlayerEngine::mpvDouble(const char* name, double fallback)
+// A load that has gone on for longer than options.loadTimeoutMs is given up.
+void MpvPlayerEngine::giveUpLateLoad()
 {
-    double value = fallback;
-    return Mpv().get_property(handle(), name, MPV_FORMAT_DOUBLE, &value) >= 0 ? value : fallback;
+    if (!m_state.WaitingLoad() || Clock::now() < m_state.WaitingLoad()->deadline)
+        return;
+    const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
+    unloadQuietly();
+    endLoadFailed(loading, "loading " + loading.path + ": the player did not answer in time");
+}
+
+// No media is left; once SetMediaFile has returned, only the status can tell.
+void MpvPlayerEngine::endLoadFailed(const MpvEventState::Waiting& loading, const std::string& why)
+{
+    m_state.Unload(why);
+    if (loading.returned)
+        m_state.Status().lateLoadFailure = why;
+}
+
+// mpv opens a file whose sound it cannot convert (a WAV of more channels
+// than it takes) or that holds no samples at all, finds nothing to play and,
+// kept open, holds at the end in silence with no word. Reaching the end
+// with nothing decoded is that: a failed load, told as one that fails after
+// SetMediaFile has returned. Playback held at an end a watch armed is left
+// alone: it stopped there on purpose.
+void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
+{
+    if (!m_state.Loaded() || !m_state.Status().eofReached || m_state.Path() != path || m_armed.Current())
+        return;
+    mpv_handle* h = m_mpv.Existing();
+    std::int64_t value = 0;
+    if (Mpv().get_property(h, mpvprop::kDecodedChannels, MPV_FORMAT_INT64, &value) >= 0
+        || Mpv().get_property(h, mpvprop::kDecodedWidth, MPV_FORMAT_INT64, &value) >= 0)
+        return;
+    const std::string why = "cannot play " + path + ": the player can render neither its sound nor its picture";
+    // Paused after any Play asked for meanwhile, so that mpv's own state,
+    // which the bar follows, does not say it plays.
+    int paused = 1;
+    Mpv().set_property(h, mpvprop::kPause, MPV_FORMAT_FLAG, &paused);
+    unloadQuietly();
+    m_state.NothingToRender(why);
+    m_state.Status().lateLoadFailure = why;
+    notify();
+}
+
+void MpvPlayerEngine::unloadQuietly()
+{
+    const char* stop[] = {mpvprop::kCmdStop, nullptr};
+    Mpv().command(m_mpv.Existing(), stop);  // the failure that leads here is the one to tell
 }

@@ -105,9 +105,6 @@ private:
     void seek(double seconds, int waitMs);
     void pinWhereSoundStopped();
     bool atArmedEnd(double mpvSeconds) const;
-    void setFlag(const char* name, bool value);
-    void setDouble(const char* name, double value);
-    double mpvDouble(const char* name, double fallback);
 
     MpvOptions m_options;
     std::unique_ptr<VideoFrames> m_frames;
