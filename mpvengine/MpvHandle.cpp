@@ -155,3 +155,20 @@ int StartMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, st
     CommandNode command(args);
     return Mpv().command_node_async(handle, replyId, command.get());
 }
+
+void SetMpvFlag(mpv_handle* handle, const char* name, bool value)
+{
+    int flag = value ? 1 : 0;
+    CheckMpv(Mpv().set_property(handle, name, MPV_FORMAT_FLAG, &flag), std::string("set ") + name);
+}
+
+void SetMpvDouble(mpv_handle* handle, const char* name, double value)
+{
+    CheckMpv(Mpv().set_property(handle, name, MPV_FORMAT_DOUBLE, &value), std::string("set ") + name);
+}
+
+double MpvDoubleOr(mpv_handle* handle, const char* name, double fallback)
+{
+    double value = fallback;
+    return Mpv().get_property(handle, name, MPV_FORMAT_DOUBLE, &value) >= 0 ? value : fallback;
+}

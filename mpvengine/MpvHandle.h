@@ -56,3 +56,10 @@ void RunMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, Mpv
 // as an MPV_EVENT_COMMAND_REPLY carrying replyId. Returns mpv's code for
 // the hand-over itself (below 0: refused).
 int StartMpvCommand(mpv_handle* handle, std::initializer_list<mpv_node> args, std::uint64_t replyId);
+
+// Set a property; throw MediaError with mpv's code, naming the property,
+// when mpv rejects the value.
+void SetMpvFlag(mpv_handle* handle, const char* name, bool value);
+void SetMpvDouble(mpv_handle* handle, const char* name, double value);
+// A property's value; fallback when mpv has none.
+double MpvDoubleOr(mpv_handle* handle, const char* name, double fallback);

@@ -3,108 +3,35 @@
 #include "mpvengine/LargeBuffers.h"
 #include "mpvengine/MpvDecoderThreads.h"
 #include "mpvengine/MpvError.h"
+#include "mpvengine/MpvMediaPath.h"
 #include "mpvengine/MpvProperties.h"
 #include "mpvengine/MpvVideoRenderer.h"
+#include "player/MediaFile.h"
 #include "player/VideoFrames.h"
 
 #include <QMetaObject>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-
-namespace {
-// mpv holds playback a sample or so short of an end it was given; once
-// held there, its last figure at other speeds than 1 lies up to some 20 ms
-// short (the tempo filter's last block is cut to length).
-constexpr double kEndTolerance = 0.0005;
-constexpr double kHeldEndTolerance = 0.1;
-// Play this close to the end of the media starts again from the start.
-constexpr double kMediaEndTolerance = 0.02;
-
-std::string timeText(double seconds)
-{
-    char text[40];
-    std::snprintf(text, sizeof text, "%.9f", seconds);
-    return text;
-}
-}  // namespace
 
 MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
-    : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>())
+    : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>()),
+      m_mpv(m_options, [this](mpv_handle* h) {
+          if (m_options.videoOutput == "libmpv")
+              m_renderer = std::make_unique<MpvVideoRenderer>(h, *m_frames);
+          Mpv().set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
+      })
 {
     ReturnLargeBuffersWhenFreed();
 }
 
 MpvPlayerEngine::~MpvPlayerEngine()
 {
-    if (m_preparing.valid())
-        m_preparing.wait();  // its handle goes with the future
     m_renderer.reset();  // the render context goes before the handle
-    m_handle.reset();    // the deleter clears the wakeup callback first
+    m_mpv.Reset();
 }
 
-namespace {
-MpvHandle createObservedHandle(const MpvOptions& options)
-{
-    MpvHandle created = CreateMpvHandle(options);
-    MpvEventState::ObserveAll(created.get());
-    decoderthreads::AskBeforeDecoders(created.get());
-    return created;
-}
-}  // namespace
-
-// Loading libmpv and starting mpv take longer than showing the window: both
-// happen on a thread of their own, and the first call waits for them.
-void MpvPlayerEngine::PrepareInBackground(std::function<void()> ready)
-{
-    if (ready)
-        m_whenReady.push_back(std::move(ready));
-    const bool done = m_handle || (m_preparing.valid() && m_preparing.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
-    if (done) {
-        postWhenReady();
-    } else if (!m_preparing.valid()) {
-        m_preparing = std::async(std::launch::async, [this, options = m_options] {
-            // Told however the set-up ends; the destructor waits for this thread.
-            struct TellWhenDone {
-                MpvPlayerEngine* engine;
-                ~TellWhenDone() { engine->postWhenReady(); }
-            } tell{this};
-            return createObservedHandle(options);
-        });
-    }
-}
-
-// From any thread.
-void MpvPlayerEngine::postWhenReady()
-{
-    QMetaObject::invokeMethod(this, [this] { runWhenReady(); }, Qt::QueuedConnection);
-}
-
-void MpvPlayerEngine::runWhenReady()
-{
-    try {
-        handle();
-    } catch (const MediaError&) {
-        // The first operation the callers make says what is wrong.
-    }
-    for (const auto& ready : std::exchange(m_whenReady, {}))
-        ready();
-}
-
-mpv_handle* MpvPlayerEngine::handle()
-{
-    if (m_handle)
-        return m_handle.get();
-    if (m_preparing.valid())
-        m_handle = m_preparing.get();  // throws what the preparation threw
-    else
-        m_handle = createObservedHandle(m_options);
-    mpv_handle* h = m_handle.get();
-    if (m_options.videoOutput == "libmpv")
-        m_renderer = std::make_unique<MpvVideoRenderer>(h, *m_frames);
-    Mpv().set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
-    return h;
-}
+void MpvPlayerEngine::PrepareInBackground(std::function<void()> ready) { m_mpv.PrepareInBackground(std::move(ready)); }
 
 bool MpvPlayerEngine::HasRenderer() const { return m_renderer && m_renderer->HasContext(); }
 
@@ -127,10 +54,10 @@ void MpvPlayerEngine::postDrain()
 void MpvPlayerEngine::drainEvents()
 {
     m_drainPosted = false;
-    if (!m_handle)
+    if (!m_mpv.Existing())
         return;
     for (;;) {
-        const mpv_event* event = Mpv().wait_event(m_handle.get(), 0);
+        const mpv_event* event = Mpv().wait_event(m_mpv.Existing(), 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event);
@@ -158,7 +85,7 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
         m_log.Print(*static_cast<const mpv_event_log_message*>(event.data));
         return;
     }
-    if (decoderthreads::Choose(m_handle.get(), event))
+    if (decoderthreads::Choose(m_mpv.Existing(), event))
         return;
     if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
         m_state.SeekRefused();
@@ -181,16 +108,13 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
 
 void MpvPlayerEngine::requireLoaded(const char* operation) const
 {
-    if (!m_handle || !m_state.Loaded())
+    if (!m_mpv.Existing() || !m_state.Loaded())
         throw MpvFailure(MPV_ERROR_PROPERTY_UNAVAILABLE, std::string(operation) + ": " + m_state.WhyNotLoaded());
 }
 
 bool MpvPlayerEngine::atArmedEnd(double mpvSeconds) const
 {
-    if (!m_armed || m_armed->loopFrom || mpvSeconds >= m_armed->end)
-        return false;
-    const bool held = m_state.Status().eofReached && !m_state.SeekPending();
-    return mpvSeconds >= m_armed->end - (held ? kHeldEndTolerance : kEndTolerance);
+    return m_armed.Reached(mpvSeconds, m_state.Status().eofReached && !m_state.SeekPending());
 }
 
 double MpvPlayerEngine::GetPosition()
@@ -209,7 +133,7 @@ double MpvPlayerEngine::GetPosition()
     // what is still queued for the sound device.
     const double seconds = m_state.Status().position;
     if (atArmedEnd(seconds))
-        m_state.Pin(m_armed->end);  // held there: the watch must find its end reached
+        m_state.Pin(m_armed.Current()->end);  // held there: the watch must find its end reached
     if (!pinned)
         return seconds;
     // Until playback has passed the pinned position, mpv's figure is the
@@ -235,7 +159,7 @@ void MpvPlayerEngine::SetPosition(double seconds)
 double MpvPlayerEngine::clampToMedia(double seconds, bool mayAskMpv)
 {
     const double known = m_state.Status().duration;
-    const double duration = known > 0.0 || !mayAskMpv ? known : mpvDouble(mpvprop::kDuration, 0.0);
+    const double duration = known > 0.0 || !mayAskMpv ? known : MpvDoubleOr(handle(), mpvprop::kDuration, 0.0);
     // mpv reads a negative absolute target as counted from the end.
     const double target = std::max(0.0, seconds);
     return duration > 0.0 ? std::min(target, duration) : target;
@@ -245,7 +169,7 @@ void MpvPlayerEngine::seek(double seconds, int waitMs)
 {
     const double target = clampToMedia(seconds, true);
     m_state.BeginSeek();
-    RunMpvCommand(m_handle.get(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+    RunMpvCommand(m_mpv.Existing(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
                                    MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
     m_state.Pin(target);
     m_state.Status().position = target;
@@ -271,11 +195,11 @@ void MpvPlayerEngine::Play()
     requireLoaded("Play");
     const double position = GetPosition();
     const double duration = m_state.Status().duration;
-    if (duration > 0.0 && position >= duration - kMediaEndTolerance)
+    if (MpvArmedEnd::AtMediaEnd(position, duration))
         seek(0.0, m_options.seekWaitMs);  // at the end of the media, playing again means from the start
     else if (m_state.Status().eofReached && !m_state.SeekPending())
         seek(position, m_options.seekWaitMs);  // held at an end a watch armed: on from there
-    setFlag(mpvprop::kPause, false);
+    SetMpvFlag(handle(), mpvprop::kPause, false);
     m_state.Status().paused = false;
     m_state.AskPlay();
 }
@@ -283,11 +207,11 @@ void MpvPlayerEngine::Play()
 void MpvPlayerEngine::Pause()
 {
     m_state.AskPause();
-    if (!m_handle || m_state.WaitingLoad())
+    if (!m_mpv.Existing() || m_state.WaitingLoad())
         return;  // a file that is still loading is paused already
     drainEvents();  // mpv may have paused itself at an end
     const bool wasPlaying = !m_state.Status().paused;
-    setFlag(mpvprop::kPause, true);
+    SetMpvFlag(handle(), mpvprop::kPause, true);
     m_state.Status().paused = true;
     // While a seek goes on the position is its target already.
     if (wasPlaying && m_state.Loaded() && !m_state.SeekPending())
@@ -301,10 +225,10 @@ void MpvPlayerEngine::Pause()
 void MpvPlayerEngine::pinWhereSoundStopped()
 {
     double stopped = m_state.Status().position;
-    if (Mpv().get_property(m_handle.get(), mpvprop::kAudioPts, MPV_FORMAT_DOUBLE, &stopped) < 0)
-        Mpv().get_property(m_handle.get(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &stopped);
+    if (Mpv().get_property(m_mpv.Existing(), mpvprop::kAudioPts, MPV_FORMAT_DOUBLE, &stopped) < 0)
+        Mpv().get_property(m_mpv.Existing(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &stopped);
     if (atArmedEnd(stopped))
-        stopped = m_armed->end;
+        stopped = m_armed.Current()->end;
     // Paused again before playback passed a pinned seek target: it resumed
     // from there, so mpv's lagging figure is short of the truth.
     const std::optional<double>& pinned = m_state.Pinned();
@@ -316,22 +240,19 @@ void MpvPlayerEngine::Stop() { Pause(); }
 
 void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> loopFrom)
 {
-    std::optional<Armed> wanted;
-    if (end)
-        wanted = Armed{*end, loopFrom && *loopFrom < *end ? loopFrom : std::nullopt};
-    if (wanted == m_armed || !m_handle)
+    const std::optional<MpvArmedEnd::Armed> wanted = MpvArmedEnd::Wanted(end, loopFrom);
+    if (wanted == m_armed.Current() || !m_mpv.Existing())
         return;
     try {
         // Playback that stopped at the end armed before goes on when the new
         // end lies further on; at the end of the media it stays there.
         bool held = false;
         double position = 0.0;
-        if (m_state.WantsPlay() && m_armed && !m_armed->loopFrom && m_state.Loaded() && m_state.Status().eofReached) {
+        if (m_state.WantsPlay() && m_armed.StopsAtEnd() && m_state.Loaded() && m_state.Status().eofReached) {
             position = GetPosition();
-            const double duration = m_state.Status().duration;
-            held = position >= m_armed->end - kEndTolerance && (duration <= 0.0 || position < duration - kMediaEndTolerance);
+            held = m_armed.StoppedAt(position, m_state.Status().duration);
         }
-        applyArmed(wanted);
+        m_armed.Apply(m_mpv.Existing(), wanted);
         if (held && (!wanted || wanted->loopFrom || position < wanted->end))
             Play();
     } catch (const MediaError&) {
@@ -339,81 +260,138 @@ void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> lo
     }
 }
 
-// ab-loop-a/b and end cut the sound sample-exactly where they lie, which a
-// 100 ms watch cannot. By default mpv counts an end as reached once the
-// decoder has delivered it, with the sound output's buffer (some 200 ms)
-// still to play: it then pauses there, and the next seek drops what was
-// left, so the end of every passage went unheard. Without gapless audio it
-// waits for the output to play out first. A loop goes back to A without
-// draining the output, so there the default keeps the rounds seamless.
-void MpvPlayerEngine::applyArmed(const std::optional<Armed>& armed)
-{
-    mpv_handle* h = m_handle.get();
-    const bool loop = armed && armed->loopFrom;
-    const std::string end = armed && !loop ? timeText(std::max(0.0, armed->end)) : "none";
-    Mpv().set_property_string(h, mpvprop::kGaplessAudio, loop ? "weak" : "no");
-    Mpv().set_property_string(h, mpvprop::kEnd, end.c_str());
-    Mpv().set_property_string(h, mpvprop::kAbLoopA, loop ? timeText(std::max(0.0, *armed->loopFrom)).c_str() : "no");
-    Mpv().set_property_string(h, mpvprop::kAbLoopB, loop ? timeText(armed->end).c_str() : "no");
-    m_armed = armed;
-}
-
-namespace {
-// At other speeds than 1 mpv's own choice of tempo filter, at its default
-// sizes, plays the sound some 40 ms away from the times it reports at 1.5x
-// and 8 ms at 0.5x, so a passage's ends were heard that far off A and B.
-// Measured by ear on tone-coded media, each of mpv's two filters keeps
-// within a few ms with shorter blocks, the newer one only slowing down, the
-// older one only speeding up. At 1 no filter runs: a filter named here
-// would process the sound even then.
-const char* tempoFilterFor(double factor)
-{
-    if (factor < 1.0)
-        return "scaletempo2=window-size=12:search-interval=12";
-    if (factor > 1.0)
-        return "scaletempo=stride=25:search=8";
-    return "";
-}
-}  // namespace
-
 void MpvPlayerEngine::SetSpeed(double factor)
 {
     // The filter goes first, so that mpv rebuilds its sound chain once, not
-    // for a filter of its own choice and again for this one; the rebuild is
-    // not waited for here.
-    const std::string before = m_tempoFilter;
-    const auto tell = [this](const char* filter) {
-        Mpv().set_property_async(handle(), 0, mpvprop::kAudioFilters, MPV_FORMAT_STRING, &filter);
-        m_tempoFilter = filter;
-    };
-    const char* filter = tempoFilterFor(factor);
-    if (m_tempoFilter != filter)
-        tell(filter);
+    // for a filter of its own choice and again for this one.
+    mpv_handle* h = handle();
+    const std::string before = m_tempo.Told();
+    m_tempo.Tell(h, MpvTempoFilter::For(factor));
     try {
-        setDouble(mpvprop::kSpeed, factor);
+        SetMpvDouble(handle(), mpvprop::kSpeed, factor);
     } catch (const MediaError&) {
-        if (m_tempoFilter != before)
-            tell(before.c_str());  // the speed stays as it was
+        m_tempo.Tell(h, before.c_str());  // the speed stays as it was
         throw;
     }
 }
-void MpvPlayerEngine::SetVolume(double percent) { setDouble(mpvprop::kVolume, percent); }
-void MpvPlayerEngine::SetMuted(bool muted) { setFlag(mpvprop::kMute, muted); }
-void MpvPlayerEngine::SetSubtitlesShown(bool shown) { setFlag(mpvprop::kSubVisibility, shown); }
+void MpvPlayerEngine::SetVolume(double percent) { SetMpvDouble(handle(), mpvprop::kVolume, percent); }
+void MpvPlayerEngine::SetMuted(bool muted) { SetMpvFlag(handle(), mpvprop::kMute, muted); }
+void MpvPlayerEngine::SetSubtitlesShown(bool shown) { SetMpvFlag(handle(), mpvprop::kSubVisibility, shown); }
 
-void MpvPlayerEngine::setFlag(const char* name, bool value)
+void MpvPlayerEngine::SetMediaFile(const std::string& requested)
 {
-    int flag = value ? 1 : 0;
-    CheckMpv(Mpv().set_property(handle(), name, MPV_FORMAT_FLAG, &flag), std::string("set ") + name);
+    mpv_handle* h = handle();
+    drainEvents();
+    m_armed.Apply(h, std::nullopt);  // a new file plays freely until a watch arms an end again
+    m_state.ForgetRequests();
+    std::string path;
+    try {
+        path = mpvmediapath::Local(requested);
+    } catch (const MediaError& error) {
+        unloadQuietly();  // a failed load leaves no media, as with mpv's own failures
+        m_state.Unload(error.what());
+        throw;
+    }
+    // Paused before the load, so the new file starts paused at 0.
+    SetMpvFlag(handle(), mpvprop::kPause, true);
+    const std::string stamp = mediafile::Stamp(path);
+    if (m_state.Loaded() && !stamp.empty() && stamp == m_loadedStamp) {
+        m_state.Status().paused = true;
+        seek(0.0, 0);
+        return;
+    }
+    m_loadedStamp.clear();
+
+    MpvNodeGuard result;
+    RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdLoadFile), MpvStringNode(path.c_str()),
+                      MpvStringNode(mpvprop::kLoadReplace)}, &result, "loadfile " + path);
+    // loadfile succeeds even for a bad file; only mpv's events tell.
+    m_state.BeginLoad(result.int64At(mpvprop::kPlaylistEntryId, -1), path);
+    m_state.WaitForLoad(path, stamp, Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs));
+    // The duration comes in an event of its own, soon after the load.
+    waitUntil([this] { return !m_state.WaitingLoad() && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
+              m_options.loadWaitMs);
+    postDrain();  // what the wait consumed still reaches the listener from the event loop
+    if (m_state.WaitingLoad()) {
+        m_state.LoadReturned();
+        // A load that never ends is given up even if nothing else calls in.
+        QTimer::singleShot(m_options.loadTimeoutMs + 1, this, [this] { drainEvents(); });
+    } else if (!m_state.Loaded())
+        throw mpvmediapath::LoadFailure(path, m_state.LoadError());
 }
 
-void MpvPlayerEngine::setDouble(const char* name, double value)
+// A load that SetMediaFile did not wait out has ended: what came meanwhile
+// is carried out now, in the order mpv takes its requests.
+void MpvPlayerEngine::settleLoad()
 {
-    CheckMpv(Mpv().set_property(handle(), name, MPV_FORMAT_DOUBLE, &value), std::string("set ") + name);
+    const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
+    if (m_state.LoadState() == MpvEventState::Load::Failed) {
+        endLoadFailed(loading, mpvmediapath::LoadFailure(loading.path, m_state.LoadError()).what());
+        return;
+    }
+    m_loadedStamp = loading.stamp;
+    mpv_handle* h = m_mpv.Existing();
+    if (loading.seek) {
+        const double target = clampToMedia(*loading.seek, false);
+        m_state.Pin(target);
+        m_state.Status().position = target;
+        m_state.BeginSeek();
+        if (StartMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+                                MpvStringNode(mpvprop::kSeekAbsoluteExact)}, kDeferredSeekReply) < 0)
+            m_state.SeekRefused();
+    }
+    if (loading.play) {
+        int flag = 0;
+        Mpv().set_property_async(h, 0, mpvprop::kPause, MPV_FORMAT_FLAG, &flag);
+    }
 }
 
-double MpvPlayerEngine::mpvDouble(const char* name, double fallback)
+// A load that has gone on for longer than options.loadTimeoutMs is given up.
+void MpvPlayerEngine::giveUpLateLoad()
 {
-    double value = fallback;
-    return Mpv().get_property(handle(), name, MPV_FORMAT_DOUBLE, &value) >= 0 ? value : fallback;
+    if (!m_state.WaitingLoad() || Clock::now() < m_state.WaitingLoad()->deadline)
+        return;
+    const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
+    unloadQuietly();
+    endLoadFailed(loading, "loading " + loading.path + ": the player did not answer in time");
+}
+
+// No media is left; once SetMediaFile has returned, only the status can tell.
+void MpvPlayerEngine::endLoadFailed(const MpvEventState::Waiting& loading, const std::string& why)
+{
+    m_state.Unload(why);
+    if (loading.returned)
+        m_state.Status().lateLoadFailure = why;
+}
+
+// mpv opens a file whose sound it cannot convert (a WAV of more channels
+// than it takes) or that holds no samples at all, finds nothing to play and,
+// kept open, holds at the end in silence with no word. Reaching the end
+// with nothing decoded is that: a failed load, told as one that fails after
+// SetMediaFile has returned. Playback held at an end a watch armed is left
+// alone: it stopped there on purpose.
+void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
+{
+    if (!m_state.Loaded() || !m_state.Status().eofReached || m_state.Path() != path || m_armed.Current())
+        return;
+    mpv_handle* h = m_mpv.Existing();
+    std::int64_t value = 0;
+    if (Mpv().get_property(h, mpvprop::kDecodedChannels, MPV_FORMAT_INT64, &value) >= 0
+        || Mpv().get_property(h, mpvprop::kDecodedWidth, MPV_FORMAT_INT64, &value) >= 0)
+        return;
+    const std::string why = "cannot play " + path + ": the player can render neither its sound nor its picture";
+    // Paused after any Play asked for meanwhile, so that mpv's own state,
+    // which the bar follows, does not say it plays.
+    int paused = 1;
+    Mpv().set_property(h, mpvprop::kPause, MPV_FORMAT_FLAG, &paused);
+    unloadQuietly();
+    m_state.NothingToRender(why);
+    m_state.Status().lateLoadFailure = why;
+    notify();
+}
+
+void MpvPlayerEngine::unloadQuietly()
+{
+    const char* stop[] = {mpvprop::kCmdStop, nullptr};
+    Mpv().command(m_mpv.Existing(), stop);  // the failure that leads here is the one to tell
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "player/IPlayerEngine.h"
+#include "mpvengine/MpvArmedEnd.h"
 #include "mpvengine/MpvEventState.h"
 #include "mpvengine/MpvHandle.h"
+#include "mpvengine/MpvHandleStarter.h"
 #include "mpvengine/MpvLogPrinter.h"
 #include "mpvengine/MpvOptions.h"
+#include "mpvengine/MpvTempoFilter.h"
 
 #include <QObject>
 #include <algorithm>
@@ -12,7 +15,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,7 +77,7 @@ public:
 
     // The handle, created on first call or taken from PrepareInBackground.
     // Throws MediaError when mpv cannot start.
-    mpv_handle* handle();
+    mpv_handle* handle() { return m_mpv.Get(); }
     bool HasRenderer() const;
 
     // Drains mpv's event queue; runs on the GUI thread.
@@ -85,23 +87,14 @@ private:
     using Clock = std::chrono::steady_clock;
     // The reply to a seek asked for while the file was still loading.
     static constexpr std::uint64_t kDeferredSeekReply = 1;
-    struct Armed {
-        double end;
-        std::optional<double> loopFrom;
-        bool operator==(const Armed&) const = default;
-    };
 
-    static std::string localMediaPath(const std::string& path);
     static void onWakeup(void* self);
-    void postWhenReady();
-    void runWhenReady();
     void postDrain();
     template <typename Done> bool waitUntil(Done done, int timeoutMs);
     void handleEvent(const mpv_event& event);
     void notify();
     void unloadQuietly();
     void requireLoaded(const char* operation) const;
-    MediaError loadFailure(const std::string& path) const;
     void settleLoad();
     void giveUpLateLoad();
     void endLoadFailed(const MpvEventState::Waiting& loading, const std::string& why);
@@ -112,21 +105,15 @@ private:
     void seek(double seconds, int waitMs);
     void pinWhereSoundStopped();
     bool atArmedEnd(double mpvSeconds) const;
-    void applyArmed(const std::optional<Armed>& armed);
-    void setFlag(const char* name, bool value);
-    void setDouble(const char* name, double value);
-    double mpvDouble(const char* name, double fallback);
 
     MpvOptions m_options;
     std::unique_ptr<VideoFrames> m_frames;
-    std::future<MpvHandle> m_preparing;  // a handle being made off the GUI thread
-    std::vector<std::function<void()>> m_whenReady;
-    MpvHandle m_handle;
+    MpvHandleStarter m_mpv;
     std::unique_ptr<MpvVideoRenderer> m_renderer;
     MpvEventState m_state;
     MpvLogPrinter m_log;
-    std::optional<Armed> m_armed;    // what mpv has been told
-    std::string m_tempoFilter;       // the filters mpv has been told for the speed
+    MpvArmedEnd m_armed;
+    MpvTempoFilter m_tempo;
     std::string m_loadedStamp;       // path, size and time of the loaded file
     std::function<void(const PlayerStatus&)> m_listener;
     std::optional<PlayerStatus> m_told;  // what the listener heard last
@@ -143,7 +130,7 @@ template <typename Done> bool MpvPlayerEngine::waitUntil(Done done, int timeoutM
         const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
         if (left <= 0.0)
             return false;
-        const mpv_event* event = Mpv().wait_event(m_handle.get(), std::min(left, 0.05));
+        const mpv_event* event = Mpv().wait_event(m_mpv.Existing(), std::min(left, 0.05));
         if (event->event_id != MPV_EVENT_NONE)
             handleEvent(*event);
     }

@@ -1,0 +1,67 @@
+#include "mpvengine/MpvArmedEnd.h"
+
+#include "mpvengine/MpvLibrary.h"
+#include "mpvengine/MpvProperties.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace {
+// mpv holds playback a sample or so short of an end it was given; once
+// held there, its last figure at other speeds than 1 lies up to some 20 ms
+// short (the tempo filter's last block is cut to length).
+constexpr double kEndTolerance = 0.0005;
+constexpr double kHeldEndTolerance = 0.1;
+constexpr double kMediaEndTolerance = 0.02;
+
+std::string timeText(double seconds)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%.9f", seconds);
+    return text;
+}
+}  // namespace
+
+std::optional<MpvArmedEnd::Armed> MpvArmedEnd::Wanted(std::optional<double> end, std::optional<double> loopFrom)
+{
+    if (!end)
+        return std::nullopt;
+    return Armed{*end, loopFrom && *loopFrom < *end ? loopFrom : std::nullopt};
+}
+
+bool MpvArmedEnd::AtMediaEnd(double position, double duration)
+{
+    return duration > 0.0 && position >= duration - kMediaEndTolerance;
+}
+
+bool MpvArmedEnd::Reached(double mpvSeconds, bool held) const
+{
+    if (!StopsAtEnd() || mpvSeconds >= m_armed->end)
+        return false;
+    return mpvSeconds >= m_armed->end - (held ? kHeldEndTolerance : kEndTolerance);
+}
+
+bool MpvArmedEnd::StoppedAt(double position, double duration) const
+{
+    return StopsAtEnd() && position >= m_armed->end - kEndTolerance
+           && (duration <= 0.0 || position < duration - kMediaEndTolerance);
+}
+
+// ab-loop-a/b and end cut the sound sample-exactly where they lie, which a
+// 100 ms watch cannot. By default mpv counts an end as reached once the
+// decoder has delivered it, with the sound output's buffer (some 200 ms)
+// still to play: it then pauses there, and the next seek drops what was
+// left, so the end of every passage went unheard. Without gapless audio it
+// waits for the output to play out first. A loop goes back to A without
+// draining the output, so there the default keeps the rounds seamless.
+void MpvArmedEnd::Apply(mpv_handle* h, const std::optional<Armed>& armed)
+{
+    const bool loop = armed && armed->loopFrom;
+    const std::string end = armed && !loop ? timeText(std::max(0.0, armed->end)) : "none";
+    Mpv().set_property_string(h, mpvprop::kGaplessAudio, loop ? "weak" : "no");
+    Mpv().set_property_string(h, mpvprop::kEnd, end.c_str());
+    Mpv().set_property_string(h, mpvprop::kAbLoopA, loop ? timeText(std::max(0.0, *armed->loopFrom)).c_str() : "no");
+    Mpv().set_property_string(h, mpvprop::kAbLoopB, loop ? timeText(armed->end).c_str() : "no");
+    m_armed = armed;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <mpv/client.h>
+#include <optional>
+
+// The end or A-B loop mpv has been told to stop or turn at, and the
+// tolerances with which a position counts as having reached it.
+class MpvArmedEnd {
+public:
+    struct Armed {
+        double end;
+        std::optional<double> loopFrom;
+        bool operator==(const Armed&) const = default;
+    };
+
+    // What ArmEnd asks for: a loop only where A lies before B.
+    static std::optional<Armed> Wanted(std::optional<double> end, std::optional<double> loopFrom);
+    // Play this close to the end of the media starts again from the start.
+    static bool AtMediaEnd(double position, double duration);
+
+    const std::optional<Armed>& Current() const { return m_armed; }
+    // An end to stop at (not a loop) is armed.
+    bool StopsAtEnd() const { return m_armed && !m_armed->loopFrom; }
+    // mpvSeconds lies at the armed end, as far as mpv comes: held says that
+    // playback is held at an end, where mpv's figure lies further short.
+    bool Reached(double mpvSeconds, bool held) const;
+    // Playback stopped at the armed end, not at the end of the media.
+    bool StoppedAt(double position, double duration) const;
+    // Tells mpv the end or loop to keep (none: play freely).
+    void Apply(mpv_handle* handle, const std::optional<Armed>& armed);
+
+private:
+    std::optional<Armed> m_armed;  // what mpv has been told
+};
