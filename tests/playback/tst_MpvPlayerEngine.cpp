@@ -1,5 +1,6 @@
 // The libmpv engine against real libmpv with null outputs, on media the
 // test writes itself.
+#include "MpvEngineTestMedia.h"
 #include "support/TestMedia.h"
 #include "player/MediaError.h"
 #include "mpvengine/MpvLibrary.h"
@@ -13,54 +14,10 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-class TstMpvPlayerEngine : public QObject {
+class TstMpvPlayerEngine : public QObject, private MpvEngineTestMedia {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    std::string m_wav3, m_wav6, m_mp3, m_short;
-
-    std::string at(const char* name) const { return m_dir.filePath(name).toStdString(); }
-
-    static double positionAfter(MpvPlayerEngine& engine, int ms)
-    {
-        QThread::msleep(static_cast<unsigned long>(ms));
-        return engine.GetPosition();
-    }
-
-    // Whether GetPosition fails now, keeping what it says.
-    static bool positionFails(MpvPlayerEngine& engine, QString& why)
-    {
-        try {
-            engine.GetPosition();
-            return false;
-        } catch (const MediaError& e) {
-            why = e.what();
-            return true;
-        }
-    }
-
-    static void waitForEof(MpvPlayerEngine& engine, int timeoutMs)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!engine.Status().eofReached && timer.elapsed() < timeoutMs)
-            QTest::qWait(20);
-    }
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        m_wav3 = at("three.wav");
-        m_wav6 = at("six.wav");
-        m_mp3 = at("eight.mp3");
-        m_short = at("short.wav");
-        WriteToneWav(m_wav3, 3.0);
-        WriteToneWav(m_wav6, 6.0);
-        WriteToneMp3(m_mp3, 8.0);
-        WriteToneWav(m_short, 1.5);
-        WriteBytes(at("text.mp3"), "This is plain text, not audio.\n");
-        WriteBytes(at("empty.mp3"), "");
-    }
+    void initTestCase() { QVERIFY(writeMedia()); }
 
     void loadsPausedAtZeroThenPlaysAtRealSpeed()
     {

@@ -3,6 +3,7 @@
 // Shared by the recorder tests: an engine wired to a synthetic source that
 // the test keeps steering, and file helpers.
 #include "recorder/CMP3Enc.h"
+#include "recorder/Mp3Encoder.h"
 #include "recorder/Mp3RecorderBackend.h"
 #include "support/Mp3Decode.h"
 #include "support/SineCaptureSource.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -58,3 +60,22 @@ struct RecorderRig {
 };
 
 inline qint64 fileSize(const QString& path) { return QFileInfo(path).size(); }
+
+inline bool near(double value, double expected, double tolerance) { return std::abs(value - expected) <= tolerance; }
+
+// LAME that reports an error once it has encoded this many chunks.
+class FailingEncoder : public Mp3Encoder {
+public:
+    explicit FailingEncoder(int goodChunks) : m_goodChunks(goodChunks) {}
+    std::span<const std::uint8_t> encode(std::span<const std::int16_t> samples) override
+    {
+        if (m_goodChunks-- > 0) return Mp3Encoder::encode(samples);
+        m_failed = true;
+        return {};
+    }
+    int error() const override { return m_failed ? -3 : Mp3Encoder::error(); }
+
+private:
+    int m_goodChunks;
+    bool m_failed = false;
+};

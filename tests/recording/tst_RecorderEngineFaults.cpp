@@ -11,27 +11,6 @@
 #include <cmath>
 #include <thread>
 
-namespace {
-bool near(double value, double expected, double tolerance) { return std::abs(value - expected) <= tolerance; }
-
-// LAME that reports an error once it has encoded this many chunks.
-class FailingEncoder : public Mp3Encoder {
-public:
-    explicit FailingEncoder(int goodChunks) : m_goodChunks(goodChunks) {}
-    std::span<const std::uint8_t> encode(std::span<const std::int16_t> samples) override
-    {
-        if (m_goodChunks-- > 0) return Mp3Encoder::encode(samples);
-        m_failed = true;
-        return {};
-    }
-    int error() const override { return m_failed ? -3 : Mp3Encoder::error(); }
-
-private:
-    int m_goodChunks;
-    bool m_failed = false;
-};
-}
-
 class TestRecorderEngine : public QObject {
     Q_OBJECT
 private slots:
