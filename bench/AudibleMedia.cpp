@@ -52,6 +52,9 @@ std::vector<AudibleMedia> PrepareAudibleMedia(const std::string& folder, bool qu
 {
     std::filesystem::create_directories(folder);
     ToneCode shortCode, deepCode;
+    // Sweeping tones, so that a stretch heard at another speed is placed by
+    // its own pitch.
+    shortCode.sweep = deepCode.sweep = 30.0;
     deepCode.start = kDeepStart;
     const std::string shortWav = folder + "/tones-source.wav", deepWav = folder + "/deep-source.wav";
     if (!std::filesystem::exists(shortWav))

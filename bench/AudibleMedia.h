@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-// The tone-coded files the audible-end benchmark plays, made once into a
+// The tone-coded files (sweeping tones) the audible-end benchmark plays, made once into a
 // folder of their own and kept there for later runs: a 6-second file in
 // every format, and 30-minute ones whose tones start at 25 minutes, after
 // bursts of noise that make a variable-rate encoder vary its frames.

@@ -1,11 +1,12 @@
 // The passage as it is heard. The program's own dialog on the real engine
-// plays tone-coded media (tones of 50 ms, each at a frequency of its own)
-// into a private PulseAudio server's null sink, whose monitor parec records
-// at 5 ms latency. Every heard stretch is placed in the file by its tones:
-// heard start - A and heard end - B of a replay (复读), the walk's gap at B
-// (播放 plays on from B) and the paused position against where the sound
-// stopped (暂停), per format and speed; the "Infinitely" loop's rounds and
-// the silence between them; median and max over 5 runs. mpv's own command
+// plays tone-coded media (tones of 50 ms, each sweeping 30 Hz about a
+// frequency of its own) into a private PulseAudio server's null sink,
+// whose monitor parec records at 5 ms latency. Every heard stretch is
+// placed in the file by the tone and the pitch at its ends: heard start -
+// A and heard end - B of a replay (复读), the walk's gap at B (播放 plays
+// on from B) and the paused position against where the sound stopped
+// (暂停), per format and speed; the "Infinitely" loop's rounds and the
+// silence between them; median and max over 5 runs. mpv's own command
 // line (--start/--end) and paplay of the exact cut are measured in the same
 // run, as references for the method and the sound server.
 //   build/bench/bench_audible_end [quick] [media name...], e.g. "MP3 VBR at 25 min"
@@ -231,7 +232,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot start pulseaudio\n");
         return 1;
     }
-    const std::string folder = (std::filesystem::temp_directory_path() / "quillora-bench-audible-1").string();
+    const std::string folder = (std::filesystem::temp_directory_path() / "quillora-bench-audible-2").string();
     auto media = PrepareAudibleMedia(folder, quick);
     if (!only.empty())
         std::erase_if(media, [&](const AudibleMedia& m) { return std::find(only.begin(), only.end(), m.name) == only.end(); });

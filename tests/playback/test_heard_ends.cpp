@@ -52,6 +52,44 @@ private slots:
         QCOMPARE(pieces[2].silenceBefore, 0.0);
     }
 
+    // Sound as a tempo filter makes it at 1.5x: stretches copied at 1x, each
+    // next one taken where the waves join best near its nominal start.
+    // Sweeping tones place both ends exactly, which the tone changes,
+    // stretched by the speed, cannot.
+    void readerPlacesStretchedEndsBySweep()
+    {
+        ToneCode code;
+        code.sweep = 30.0;
+        const auto tones = code.Render(code.End(), false);
+        const auto sample = [&](double t) { return long(std::lround(t * code.rate)); };
+        const long stretch = sample(0.020), search = sample(0.005), match = sample(0.001);
+        const auto mismatch = [&](long a, long b) {
+            double sum = 0.0;
+            for (long i = 0; i < match; ++i)
+                sum += std::abs(double(tones[std::size_t(a + i)]) - tones[std::size_t(b + i)]);
+            return sum;
+        };
+        std::vector<std::int16_t> recording(std::size_t(code.rate / 5), 0);
+        const long end = sample(kB);
+        long from = sample(kA), nominal = from;
+        for (bool last = false; !last;) {
+            last = end - nominal <= sample(0.050);
+            const long to = last ? end : from + stretch;
+            recording.insert(recording.end(), tones.begin() + from, tones.begin() + to);
+            nominal += stretch * 3 / 2;
+            long best = nominal - search;
+            for (long d = best + 1; d <= nominal + search; ++d)
+                if (mismatch(d, to) < mismatch(best, to))
+                    best = d;
+            from = best;
+        }
+        recording.insert(recording.end(), std::size_t(code.rate / 5), 0);
+        const auto pieces = ReadHeardPieces(recording, code, 1.5);
+        QCOMPARE(pieces.size(), std::size_t(1));
+        QVERIFY2(std::abs(pieces[0].start - kA) < 0.0005, qPrintable(ms(pieces[0].start - kA)));
+        QVERIFY2(std::abs(pieces[0].end - kB) < 0.0005, qPrintable(ms(pieces[0].end - kB)));
+    }
+
     void replayAndPlayOnAreHeardWhole_data()
     {
         QTest::addColumn<bool>("mp3");

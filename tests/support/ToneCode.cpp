@@ -6,6 +6,11 @@
 
 double ToneCode::Frequency(int tone) const { return 400.0 + 40.0 * ((tone * 37) % kTones); }
 
+double ToneCode::FrequencyAt(int tone, double intoSlot) const
+{
+    return Frequency(tone) + sweep * (intoSlot / kToneSeconds - 0.5);
+}
+
 int ToneCode::ToneAt(double t) const
 {
     const double slot = std::floor((t - start) / kToneSeconds);
@@ -60,7 +65,8 @@ std::vector<std::int16_t> ToneCode::Render(double seconds, bool noise) const
     for (std::size_t i = 0; i < count; ++i) {
         const long fromStart = long(i) - first;
         if (fromStart >= 0 && fromStart < slot * kTones) {
-            phase += 2.0 * M_PI * Frequency(int(fromStart / slot)) / rate;
+            const double intoSlot = (double(fromStart % slot) + 0.5) / rate;
+            phase += 2.0 * M_PI * FrequencyAt(int(fromStart / slot), intoSlot) / rate;
             samples[i] = toSample(kAmplitude * std::sin(phase));
         } else if (noise && (fromStart < -rate || fromStart >= slot * kTones + rate)) {
             samples[i] = toSample(bursts.next(rate));
@@ -122,14 +128,61 @@ long changePoint(const Samples& x, int before, int after, long low, long high, c
 }
 
 struct Windows {
-    long change, name, slot;
+    long change, name, slot, edge, pitch;
 };
 
-// The file time of the piece's first sample: the tone a change-window in,
-// and the sample where it gives way to the next one.
+// Seconds into tone k's slot at the middle of samples [from, from + n),
+// read from the pitch there: the peak of the Hann-windowed spectrum within
+// the tone's sweep, refined by a parabola. NAN when the window cannot lie
+// within the slot, as when it spans a change of tone.
+double pitchTime(const Samples& x, long from, long n, int k, const ToneCode& code)
+{
+    if (from < 0 || n < 3 || from + n > long(x.size()))
+        return NAN;
+    std::vector<double> windowed(std::size_t(n), 0.0);
+    for (long i = 0; i < n; ++i)
+        windowed[std::size_t(i)] = x[std::size_t(from + i)] * (0.5 - 0.5 * std::cos(2.0 * M_PI * (i + 0.5) / n));
+    const auto magnitude = [&](double f) {
+        const double c = 2.0 * std::cos(2.0 * M_PI * f / code.rate);
+        double s1 = 0.0, s2 = 0.0;
+        for (double v : windowed) {
+            const double s0 = v + c * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        return std::log(std::max(s1 * s1 + s2 * s2 - c * s1 * s2, 1e-30));
+    };
+    constexpr double kStep = 0.25;
+    const double low = code.FrequencyAt(k, 0.0), high = code.FrequencyAt(k, ToneCode::kToneSeconds);
+    const int steps = int((high - low) / kStep);
+    std::vector<double> m(std::size_t(steps + 1));
+    for (int i = 0; i <= steps; ++i)
+        m[std::size_t(i)] = magnitude(low + i * kStep);
+    const auto peak = std::size_t(std::max_element(m.begin(), m.end()) - m.begin());
+    if (peak == 0 || peak == m.size() - 1)
+        return NAN;
+    const double bend = m[peak - 1] - 2.0 * m[peak] + m[peak + 1];
+    const double offset = bend < 0.0 ? 0.5 * (m[peak - 1] - m[peak + 1]) / bend : 0.0;
+    const double f = low + (double(peak) + offset) * kStep;
+    const double into = (f - low) / (high - low) * ToneCode::kToneSeconds, half = 0.5 * double(n) / code.rate;
+    return into >= half && into <= ToneCode::kToneSeconds - half ? into : NAN;
+}
+
+// The file time of the piece's first sample: on sweeping tones, the pitch
+// just after it; otherwise the tone a change-window in, and the sample
+// where it gives way to the next one.
 void placeStart(const Samples& x, HeardPiece& piece, const ToneCode& code, double speed, const Windows& w)
 {
     const long f = long(piece.first), l = long(piece.last);
+    if (code.sweep > 0.0) {
+        // Near its ends the sound runs at 1x even when stretched.
+        const int k = nameTone(x, f + w.edge, w.name, code);
+        const double into = k < 0 ? NAN : pitchTime(x, f + w.edge, w.pitch, k, code);
+        if (std::isfinite(into)) {
+            piece.start = code.SlotStart(k) + into - (double(w.edge) + 0.5 * double(w.pitch)) / code.rate;
+            return;
+        }
+    }
     const long from = f + w.change;
     const int k = nameTone(x, from, w.name, code);
     if (k < 0 || k + 1 >= ToneCode::kTones)
@@ -142,6 +195,15 @@ void placeStart(const Samples& x, HeardPiece& piece, const ToneCode& code, doubl
 void placeEnd(const Samples& x, HeardPiece& piece, const ToneCode& code, double speed, const Windows& w)
 {
     const long f = long(piece.first), past = long(piece.last) + 1;
+    if (code.sweep > 0.0) {
+        const long to = past - w.edge;
+        const int k = nameTone(x, to - w.name, w.name, code);
+        const double into = k < 0 ? NAN : pitchTime(x, to - w.pitch, w.pitch, k, code);
+        if (std::isfinite(into)) {
+            piece.end = code.SlotStart(k) + into + (double(w.edge) + 0.5 * double(w.pitch)) / code.rate;
+            return;
+        }
+    }
     const long to = past - w.change;
     const int k = nameTone(x, to - w.name, w.name, code);
     if (k < 1)
@@ -171,7 +233,9 @@ std::vector<HeardPiece> loudRuns(const Samples& x, long gap)
 }
 
 // Splits a run where the sound jumps in the file: a named tone that is
-// neither the one before nor its successor.
+// neither the one before nor its successor, and holds for a window more.
+// A window across a change of tone, stretched to twice its length, can
+// name a third tone for a moment, near the pitch where one ends.
 void splitAtJumps(const Samples& x, const HeardPiece& run, const ToneCode& code, const Windows& w,
                   std::vector<HeardPiece>& pieces)
 {
@@ -184,6 +248,9 @@ void splitAtJumps(const Samples& x, const HeardPiece& run, const ToneCode& code,
         if (k < 0)
             continue;
         if (previous >= 0 && k != previous && k != previous + 1) {
+            const int next = p + 2 * w.name <= long(run.last) ? nameTone(x, p + w.name, w.name, code) : -1;
+            if (next != k && next != k + 1)
+                continue;
             const long j = changePoint(x, previous, k, previousAt + w.name / 2 - w.change, p + w.name / 2 + w.change, code);
             HeardPiece before;
             before.first = std::size_t(pieceFirst);
@@ -205,7 +272,9 @@ void splitAtJumps(const Samples& x, const HeardPiece& run, const ToneCode& code,
 
 std::vector<HeardPiece> ReadHeardPieces(const Samples& recording, const ToneCode& code, double speed, double gapMs)
 {
-    const Windows w{code.rate / 100, code.rate / 50, long(ToneCode::kToneSeconds / speed * code.rate)};
+    // The pitch is read 2 ms in from an end, past any fade, over 12 ms.
+    const Windows w{code.rate / 100, code.rate / 50, long(ToneCode::kToneSeconds / speed * code.rate),
+                    code.rate / 500, code.rate * 12 / 1000};
     std::vector<HeardPiece> runs = loudRuns(recording, long(gapMs * code.rate / 1000.0));
     std::vector<HeardPiece> pieces;
     long previousLast = 0;

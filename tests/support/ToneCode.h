@@ -9,7 +9,10 @@
 // From `start` on, kTones tones of kToneSeconds each, every one at a
 // frequency of its own, with silence around them. A recording's first and
 // last heard samples are placed in the file by naming the tone there and
-// finding the sample where that tone changes into its neighbour.
+// finding the sample where that tone changes into its neighbour. Tones
+// that sweep instead say where they are by their pitch alone: a tempo
+// filter copies the sound in stretches at its own pace, so the change
+// point, stretched by the speed, misplaces the ends by a few ms.
 struct ToneCode {
     static constexpr int kTones = 80;
     static constexpr double kToneSeconds = 0.05;
@@ -17,10 +20,15 @@ struct ToneCode {
 
     double start = 1.0;
     int rate = 44100;
+    // Hz each tone rises by across its slot, centred on its frequency;
+    // below the 40 Hz between tones, so that no two tones share a pitch.
+    double sweep = 0.0;
 
     // Neighbours lie far apart in frequency, so that a short window tells
     // them apart sharply; all are 40 Hz apart from 400 Hz up.
     double Frequency(int tone) const;
+    // The pitch sounding `intoSlot` seconds into a tone.
+    double FrequencyAt(int tone, double intoSlot) const;
     double SlotStart(int tone) const { return start + tone * kToneSeconds; }
     double End() const { return SlotStart(kTones); }
     // The tone playing at file time t, or -1 outside the tones.
