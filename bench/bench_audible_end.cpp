@@ -142,20 +142,20 @@ Figures walk(const AudibleMedia& media, double speed, MonitorCapture& capture)
 }
 
 // "Infinitely": four rounds and more, then 暂停.
-void loop(const AudibleMedia& media, MonitorCapture& capture)
+void loop(const AudibleMedia& media, double speed, MonitorCapture& capture)
 {
     const double a = media.code.start + kAAfter, b = media.code.start + kBAfter;
-    auto h = openDialog(media, 1.0);
+    auto h = openDialog(media, speed);
     CRecorderDlg& d = *h->dialog;
     if (!capture.Start())
         return;
     setPassage(d, a, b);
     static_cast<QCheckBox*>(d.GetDlgItem(kInfinitely))->setChecked(true);
     click(d, kRepeat);
-    QTest::qWait(int((b - a) * 4300.0));
+    QTest::qWait(int((b - a) * 4300.0 / speed));
     click(d, kPause);
     QTest::qWait(400);
-    const auto pieces = ReadHeardPieces(capture.Stop(), media.code, 1.0);
+    const auto pieces = ReadHeardPieces(capture.Stop(), media.code, speed);
     std::vector<double> starts, ends, gaps;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         if (i > 0 && i + 1 < pieces.size())
@@ -166,7 +166,7 @@ void loop(const AudibleMedia& media, MonitorCapture& capture)
         }
     }
     std::printf("%-24s %5.2f | rounds heard %zu; round start - A %s | end - B %s | silence between %s\n",
-                (media.name + " loop").c_str(), 1.0, pieces.size(), summary(starts).c_str(),
+                (media.name + " loop").c_str(), speed, pieces.size(), summary(starts).c_str(),
                 summary(ends).c_str(), summary(gaps).c_str());
 }
 
@@ -263,6 +263,7 @@ int main(int argc, char** argv)
     std::printf("\nthe \"Infinitely\" loop, ms:\n");
     for (const AudibleMedia& m : media)
         if (!m.deep && (m.name == "WAV" || m.name == "MP3 CBR" || m.name == "AAC"))
-            loop(m, capture);
+            for (double speed : {1.0, 0.5, 1.5})
+                loop(m, speed, capture);
     return 0;
 }

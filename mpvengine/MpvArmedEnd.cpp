@@ -37,9 +37,14 @@ bool MpvArmedEnd::AtMediaEnd(double position, double duration)
 
 bool MpvArmedEnd::Reached(double mpvSeconds, bool held) const
 {
-    if (!StopsAtEnd() || mpvSeconds >= m_armed->end)
+    if (!StopsAtEnd())
         return false;
-    return mpvSeconds >= m_armed->end - (held ? kHeldEndTolerance : kEndTolerance);
+    const double end = m_armed->end;
+    // Held at an end told beyond, mpv's figure is that of its own cut or of
+    // the tempo filter's last block, a little past the end.
+    if (held && m_beyond > 0.0 && mpvSeconds >= end)
+        return mpvSeconds <= end + m_beyond + kHeldEndTolerance;
+    return mpvSeconds < end && mpvSeconds >= end - (held ? kHeldEndTolerance : kEndTolerance);
 }
 
 bool MpvArmedEnd::StoppedAt(double position, double duration) const
@@ -55,13 +60,14 @@ bool MpvArmedEnd::StoppedAt(double position, double duration) const
 // left, so the end of every passage went unheard. Without gapless audio it
 // waits for the output to play out first. A loop goes back to A without
 // draining the output, so there the default keeps the rounds seamless.
-void MpvArmedEnd::Apply(mpv_handle* h, const std::optional<Armed>& armed)
+void MpvArmedEnd::Apply(mpv_handle* h, const std::optional<Armed>& armed, double beyond)
 {
     const bool loop = armed && armed->loopFrom;
-    const std::string end = armed && !loop ? timeText(std::max(0.0, armed->end)) : "none";
+    const std::string end = armed && !loop ? timeText(std::max(0.0, armed->end + beyond)) : "none";
     Mpv().set_property_string(h, mpvprop::kGaplessAudio, loop ? "weak" : "no");
     Mpv().set_property_string(h, mpvprop::kEnd, end.c_str());
     Mpv().set_property_string(h, mpvprop::kAbLoopA, loop ? timeText(std::max(0.0, *armed->loopFrom)).c_str() : "no");
-    Mpv().set_property_string(h, mpvprop::kAbLoopB, loop ? timeText(armed->end).c_str() : "no");
+    Mpv().set_property_string(h, mpvprop::kAbLoopB, loop ? timeText(armed->end + beyond).c_str() : "no");
     m_armed = armed;
+    m_beyond = beyond;
 }

@@ -22,13 +22,17 @@ public:
     // An end to stop at (not a loop) is armed.
     bool StopsAtEnd() const { return m_armed && !m_armed->loopFrom; }
     // mpvSeconds lies at the armed end, as far as mpv comes: held says that
-    // playback is held at an end, where mpv's figure lies further short.
+    // playback is held at an end, where mpv's figure lies further short, or
+    // past it when mpv was told an end beyond.
     bool Reached(double mpvSeconds, bool held) const;
     // Playback stopped at the armed end, not at the end of the media.
     bool StoppedAt(double position, double duration) const;
-    // Tells mpv the end or loop to keep (none: play freely).
-    void Apply(mpv_handle* handle, const std::optional<Armed>& armed);
+    // Tells mpv the end or loop to keep (none: play freely), `beyond`
+    // seconds further on where the sound is cut at the end ahead of mpv.
+    void Apply(mpv_handle* handle, const std::optional<Armed>& armed, double beyond = 0.0);
+    double Beyond() const { return m_beyond; }
 
 private:
-    std::optional<Armed> m_armed;  // what mpv has been told
+    std::optional<Armed> m_armed;  // what mpv has been told, less m_beyond
+    double m_beyond = 0.0;
 };

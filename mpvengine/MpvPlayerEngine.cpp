@@ -165,9 +165,32 @@ double MpvPlayerEngine::clampToMedia(double seconds, bool mayAskMpv)
     return duration > 0.0 ? std::min(target, duration) : target;
 }
 
+void MpvPlayerEngine::cutFrom(double target)
+{
+    const std::optional<MpvArmedEnd::Armed>& armed = m_armed.Current();
+    // The rounds of a loop start at its own start, which may lie before.
+    m_cutFrom = armed && armed->loopFrom ? std::min(target, *armed->loopFrom) : target;
+}
+
+bool MpvPlayerEngine::tellSoundChain()
+{
+    if (!m_mpv.Existing())
+        return false;
+    const std::optional<MpvArmedEnd::Armed>& armed = m_armed.Current();
+    const std::optional<double> end = armed ? std::optional<double>(armed->end) : std::nullopt;
+    return m_tempo.Tell(m_mpv.Existing(), MpvTempoFilter::Chain(m_speed, m_cutFrom, end));
+}
+
 void MpvPlayerEngine::seek(double seconds, int waitMs)
 {
     const double target = clampToMedia(seconds, true);
+    // A seek rebuilds mpv's sound chain anyway: the new cut costs nothing.
+    cutFrom(target);
+    tellSoundChain();
+    if (!m_soughtThisTurn) {
+        m_soughtThisTurn = true;
+        QMetaObject::invokeMethod(this, [this] { m_soughtThisTurn = false; }, Qt::QueuedConnection);
+    }
     m_state.BeginSeek();
     RunMpvCommand(m_mpv.Existing(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
                                    MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
@@ -199,13 +222,39 @@ void MpvPlayerEngine::Play()
         seek(0.0, m_options.seekWaitMs);  // at the end of the media, playing again means from the start
     else if (m_state.Status().eofReached && !m_state.SeekPending())
         seek(position, m_options.seekWaitMs);  // held at an end a watch armed: on from there
-    SetMpvFlag(handle(), mpvprop::kPause, false);
+    resume();
     m_state.Status().paused = false;
     m_state.AskPlay();
 }
 
+// 复读 seeks, plays, and only then does its watch arm the end, which at
+// other speeds than 1 the sound chain must cut before any of the passage
+// sounds: unpaused at once, mpv would sound the start of the passage for
+// a moment before the seek that the new cut takes.
+void MpvPlayerEngine::resume()
+{
+    if (!m_soughtThisTurn || m_speed == 1.0) {
+        SetMpvFlag(handle(), mpvprop::kPause, false);
+        return;
+    }
+    if (m_resumePending)
+        return;
+    m_resumePending = true;
+    QMetaObject::invokeMethod(this, [this] {
+        if (!m_resumePending || !m_mpv.Existing())
+            return;
+        m_resumePending = false;
+        try {
+            SetMpvFlag(m_mpv.Existing(), mpvprop::kPause, false);
+        } catch (const MediaError&) {
+            // The next command or tick finds out what is wrong with the player.
+        }
+    }, Qt::QueuedConnection);
+}
+
 void MpvPlayerEngine::Pause()
 {
+    m_resumePending = false;
     m_state.AskPause();
     if (!m_mpv.Existing() || m_state.WaitingLoad())
         return;  // a file that is still loading is paused already
@@ -252,12 +301,32 @@ void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> lo
             position = GetPosition();
             held = m_armed.StoppedAt(position, m_state.Status().duration);
         }
-        m_armed.Apply(m_mpv.Existing(), wanted);
+        m_armed.Apply(m_mpv.Existing(), wanted, MpvTempoFilter::Beyond(m_speed));
         if (held && (!wanted || wanted->loopFrom || position < wanted->end))
-            Play();
+            Play();  // from a seek, which cuts the sound at the new end
+        else
+            recutSound();
     } catch (const MediaError&) {
         // The next command or tick finds out what is wrong with the player.
     }
+}
+
+// The end moved while mpv's sound chain still cuts at the old one. Changed
+// on its own, the chain drops the sound it holds, and mpv would play on
+// with a gap: a seek to where playback stands restarts the sound there
+// instead. Held at an end, the next Play or seek does that anyway.
+void MpvPlayerEngine::recutSound()
+{
+    const std::optional<MpvArmedEnd::Armed>& armed = m_armed.Current();
+    const std::optional<double> end = armed ? std::optional<double>(armed->end) : std::nullopt;
+    if (MpvTempoFilter::Chain(m_speed, m_cutFrom, end) == m_tempo.Told())
+        return;
+    const bool heldAtEnd = m_state.Status().eofReached && !m_state.SeekPending();
+    if (!m_state.Loaded() || m_state.WaitingLoad() || heldAtEnd) {
+        tellSoundChain();
+        return;
+    }
+    seek(GetPosition(), 0);
 }
 
 void MpvPlayerEngine::SetSpeed(double factor)
@@ -265,12 +334,19 @@ void MpvPlayerEngine::SetSpeed(double factor)
     // The filter goes first, so that mpv rebuilds its sound chain once, not
     // for a filter of its own choice and again for this one.
     mpv_handle* h = handle();
-    const std::string before = m_tempo.Told();
-    m_tempo.Tell(h, MpvTempoFilter::For(factor));
+    const double before = m_speed;
+    const std::optional<MpvArmedEnd::Armed> armed = m_armed.Current();
+    const auto tell = [&](double speed) {
+        m_speed = speed;
+        tellSoundChain();
+        if (MpvTempoFilter::Beyond(speed) != m_armed.Beyond())
+            m_armed.Apply(h, armed, MpvTempoFilter::Beyond(speed));
+    };
+    tell(factor);
     try {
         SetMpvDouble(handle(), mpvprop::kSpeed, factor);
     } catch (const MediaError&) {
-        m_tempo.Tell(h, before.c_str());  // the speed stays as it was
+        tell(before);  // the speed stays as it was
         throw;
     }
 }
@@ -283,6 +359,8 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     mpv_handle* h = handle();
     drainEvents();
     m_armed.Apply(h, std::nullopt);  // a new file plays freely until a watch arms an end again
+    m_cutFrom.reset();
+    tellSoundChain();
     m_state.ForgetRequests();
     std::string path;
     try {
@@ -293,6 +371,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
         throw;
     }
     // Paused before the load, so the new file starts paused at 0.
+    m_resumePending = false;
     SetMpvFlag(handle(), mpvprop::kPause, true);
     const std::string stamp = mediafile::Stamp(path);
     if (m_state.Loaded() && !stamp.empty() && stamp == m_loadedStamp) {
@@ -333,6 +412,8 @@ void MpvPlayerEngine::settleLoad()
     mpv_handle* h = m_mpv.Existing();
     if (loading.seek) {
         const double target = clampToMedia(*loading.seek, false);
+        cutFrom(target);
+        tellSoundChain();
         m_state.Pin(target);
         m_state.Status().position = target;
         m_state.BeginSeek();
@@ -383,6 +464,7 @@ void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
     // Paused after any Play asked for meanwhile, so that mpv's own state,
     // which the bar follows, does not say it plays.
     int paused = 1;
+    m_resumePending = false;
     Mpv().set_property(h, mpvprop::kPause, MPV_FORMAT_FLAG, &paused);
     unloadQuietly();
     m_state.NothingToRender(why);

@@ -105,6 +105,15 @@ private:
     void seek(double seconds, int waitMs);
     void pinWhereSoundStopped();
     bool atArmedEnd(double mpvSeconds) const;
+    // Tells mpv the sound chain for the speed, cut at the sound's start after
+    // the last seek and at the armed end; says whether it changed.
+    bool tellSoundChain();
+    // Where the sound starts after a seek to target.
+    void cutFrom(double target);
+    void recutSound();
+    // Unpauses mpv now, or once the caller's turn of the event loop is over
+    // when it has sought in that turn.
+    void resume();
 
     MpvOptions m_options;
     std::unique_ptr<VideoFrames> m_frames;
@@ -114,11 +123,15 @@ private:
     MpvLogPrinter m_log;
     MpvArmedEnd m_armed;
     MpvTempoFilter m_tempo;
+    double m_speed = 1.0;              // what mpv has been told
+    std::optional<double> m_cutFrom;   // where the sound starts after the last seek
     std::string m_loadedStamp;       // path, size and time of the loaded file
     std::function<void(const PlayerStatus&)> m_listener;
     std::optional<PlayerStatus> m_told;  // what the listener heard last
     bool m_videoTold = false;            // what the frames were told
     std::atomic<bool> m_drainPosted{false};
+    bool m_soughtThisTurn = false;  // a seek went to mpv in this turn of the event loop
+    bool m_resumePending = false;   // an unpause waits for the end of this turn
 };
 
 // Waits on mpv's own events until done() holds, for at most timeoutMs;

@@ -52,12 +52,25 @@ private slots:
         QCOMPARE(pieces[2].silenceBefore, 0.0);
     }
 
+    void readerPlacesStretchedEndsBySweep_data()
+    {
+        QTest::addColumn<double>("a");
+        QTest::addColumn<double>("b");
+        QTest::newRow("inside tones") << kA << kB;
+        // The pitch window at an end then spans a change of tone, which
+        // places the end instead.
+        QTest::newRow("start just before a change") << 3.541 << 4.037;
+        QTest::newRow("end just after a change") << kA << 3.508;
+    }
+
     // Sound as a tempo filter makes it at 1.5x: stretches copied at 1x, each
     // next one taken where the waves join best near its nominal start.
     // Sweeping tones place both ends exactly, which the tone changes,
     // stretched by the speed, cannot.
     void readerPlacesStretchedEndsBySweep()
     {
+        QFETCH(double, a);
+        QFETCH(double, b);
         ToneCode code;
         code.sweep = 30.0;
         const auto tones = code.Render(code.End(), false);
@@ -70,8 +83,8 @@ private slots:
             return sum;
         };
         std::vector<std::int16_t> recording(std::size_t(code.rate / 5), 0);
-        const long end = sample(kB);
-        long from = sample(kA), nominal = from;
+        const long end = sample(b);
+        long from = sample(a), nominal = from;
         for (bool last = false; !last;) {
             last = end - nominal <= sample(0.050);
             const long to = last ? end : from + stretch;
@@ -86,8 +99,8 @@ private slots:
         recording.insert(recording.end(), std::size_t(code.rate / 5), 0);
         const auto pieces = ReadHeardPieces(recording, code, 1.5);
         QCOMPARE(pieces.size(), std::size_t(1));
-        QVERIFY2(std::abs(pieces[0].start - kA) < 0.0005, qPrintable(ms(pieces[0].start - kA)));
-        QVERIFY2(std::abs(pieces[0].end - kB) < 0.0005, qPrintable(ms(pieces[0].end - kB)));
+        QVERIFY2(std::abs(pieces[0].start - a) < 0.0015, qPrintable(ms(pieces[0].start - a)));
+        QVERIFY2(std::abs(pieces[0].end - b) < 0.0015, qPrintable(ms(pieces[0].end - b)));
     }
 
     void replayAndPlayOnAreHeardWhole_data()

@@ -168,6 +168,24 @@ double pitchTime(const Samples& x, long from, long n, int k, const ToneCode& cod
     return into >= half && into <= ToneCode::kToneSeconds - half ? into : NAN;
 }
 
+// Near its ends a stretched sound still runs at 1x. Where the pitch window
+// there spans a change of tone, that change places the end: the file time
+// at sample `at` of a piece whose window [from, from + n) sounds tone k
+// and one of its neighbours. NAN when no neighbour sounds there.
+double byChangeAt1x(const Samples& x, long from, long n, long at, int k, const ToneCode& code)
+{
+    const long w = code.rate / 100;
+    const auto heard = [&](int tone) {
+        return tone >= 0 && tone < ToneCode::kTones ? amplitude(x, from, n, code.Frequency(tone), code.rate) : 0.0;
+    };
+    const double quiet = ToneCode::kAmplitude / 10.0;
+    const int before = heard(k - 1) > heard(k + 1) ? k - 1 : k;
+    if (std::max(heard(k - 1), heard(k + 1)) < quiet)
+        return NAN;
+    const long b = changePoint(x, before, before + 1, std::max(from - w / 2, w), from + n + w / 2, code);
+    return code.SlotStart(before + 1) + double(at - b) / code.rate;
+}
+
 // The file time of the piece's first sample: on sweeping tones, the pitch
 // just after it; otherwise the tone a change-window in, and the sample
 // where it gives way to the next one.
@@ -177,9 +195,11 @@ void placeStart(const Samples& x, HeardPiece& piece, const ToneCode& code, doubl
     if (code.sweep > 0.0) {
         // Near its ends the sound runs at 1x even when stretched.
         const int k = nameTone(x, f + w.edge, w.name, code);
-        const double into = k < 0 ? NAN : pitchTime(x, f + w.edge, w.pitch, k, code);
-        if (std::isfinite(into)) {
-            piece.start = code.SlotStart(k) + into - (double(w.edge) + 0.5 * double(w.pitch)) / code.rate;
+        const double at = k < 0 ? NAN : byChangeAt1x(x, f + w.edge, w.pitch, f, k, code);
+        const double into = k < 0 || std::isfinite(at) ? NAN : pitchTime(x, f + w.edge, w.pitch, k, code);
+        if (std::isfinite(at) || std::isfinite(into)) {
+            piece.start = std::isfinite(at) ? at
+                                            : code.SlotStart(k) + into - (double(w.edge) + 0.5 * double(w.pitch)) / code.rate;
             return;
         }
     }
@@ -198,9 +218,11 @@ void placeEnd(const Samples& x, HeardPiece& piece, const ToneCode& code, double 
     if (code.sweep > 0.0) {
         const long to = past - w.edge;
         const int k = nameTone(x, to - w.name, w.name, code);
-        const double into = k < 0 ? NAN : pitchTime(x, to - w.pitch, w.pitch, k, code);
-        if (std::isfinite(into)) {
-            piece.end = code.SlotStart(k) + into + (double(w.edge) + 0.5 * double(w.pitch)) / code.rate;
+        const double at = k < 0 ? NAN : byChangeAt1x(x, to - w.pitch, w.pitch, past, k, code);
+        const double into = k < 0 || std::isfinite(at) ? NAN : pitchTime(x, to - w.pitch, w.pitch, k, code);
+        if (std::isfinite(at) || std::isfinite(into)) {
+            piece.end = std::isfinite(at) ? at
+                                          : code.SlotStart(k) + into + (double(w.edge) + 0.5 * double(w.pitch)) / code.rate;
             return;
         }
     }
