@@ -1,0 +1,136 @@
+// Loading a file, and what the engine does when a load fails or mpv
+// finds nothing to play in it.
+#include "mpvengine/MpvPlayerEngine.h"
+
+#include "mpvengine/MpvError.h"
+#include "mpvengine/MpvMediaPath.h"
+#include "mpvengine/MpvProperties.h"
+#include "player/MediaFile.h"
+
+#include <QMetaObject>
+#include <QTimer>
+#include <chrono>
+
+void MpvPlayerEngine::SetMediaFile(const std::string& requested)
+{
+    mpv_handle* h = handle();
+    drainEvents();
+    m_armed.Apply(h, std::nullopt);  // a new file plays freely until a watch arms an end again
+    m_cutFrom.reset();
+    tellSoundChain();
+    m_state.ForgetRequests();
+    std::string path;
+    try {
+        path = mpvmediapath::Local(requested);
+    } catch (const MediaError& error) {
+        unloadQuietly();  // a failed load leaves no media, as with mpv's own failures
+        m_state.Unload(error.what());
+        throw;
+    }
+    // Paused before the load, so the new file starts paused at 0.
+    m_resumePending = false;
+    SetMpvFlag(handle(), mpvprop::kPause, true);
+    const std::string stamp = mediafile::Stamp(path);
+    if (m_state.Loaded() && !stamp.empty() && stamp == m_loadedStamp) {
+        m_state.Status().paused = true;
+        seek(0.0, 0);
+        return;
+    }
+    m_loadedStamp.clear();
+
+    MpvNodeGuard result;
+    RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdLoadFile), MpvStringNode(path.c_str()),
+                      MpvStringNode(mpvprop::kLoadReplace)}, &result, "loadfile " + path);
+    // loadfile succeeds even for a bad file; only mpv's events tell.
+    m_state.BeginLoad(result.int64At(mpvprop::kPlaylistEntryId, -1), path);
+    m_state.WaitForLoad(path, stamp, Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs));
+    // The duration comes in an event of its own, soon after the load.
+    waitUntil([this] { return !m_state.WaitingLoad() && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
+              m_options.loadWaitMs);
+    postDrain();  // what the wait consumed still reaches the listener from the event loop
+    if (m_state.WaitingLoad()) {
+        m_state.LoadReturned();
+        // A load that never ends is given up even if nothing else calls in.
+        QTimer::singleShot(m_options.loadTimeoutMs + 1, this, [this] { drainEvents(); });
+    } else if (!m_state.Loaded())
+        throw mpvmediapath::LoadFailure(path, m_state.LoadError());
+}
+
+// A load that SetMediaFile did not wait out has ended: what came meanwhile
+// is carried out now, in the order mpv takes its requests.
+void MpvPlayerEngine::settleLoad()
+{
+    const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
+    if (m_state.LoadState() == MpvEventState::Load::Failed) {
+        endLoadFailed(loading, mpvmediapath::LoadFailure(loading.path, m_state.LoadError()).what());
+        return;
+    }
+    m_loadedStamp = loading.stamp;
+    mpv_handle* h = m_mpv.Existing();
+    if (loading.seek) {
+        const double target = clampToMedia(*loading.seek, false);
+        cutFrom(target);
+        tellSoundChain();
+        m_state.Pin(target);
+        m_state.Status().position = target;
+        m_state.BeginSeek();
+        if (StartMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+                                MpvStringNode(mpvprop::kSeekAbsoluteExact)}, kDeferredSeekReply) < 0)
+            m_state.SeekRefused();
+    }
+    if (loading.play) {
+        int flag = 0;
+        Mpv().set_property_async(h, 0, mpvprop::kPause, MPV_FORMAT_FLAG, &flag);
+    }
+}
+
+// A load that has gone on for longer than options.loadTimeoutMs is given up.
+void MpvPlayerEngine::giveUpLateLoad()
+{
+    if (!m_state.WaitingLoad() || Clock::now() < m_state.WaitingLoad()->deadline)
+        return;
+    const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
+    unloadQuietly();
+    endLoadFailed(loading, "loading " + loading.path + ": the player did not answer in time");
+}
+
+// No media is left; once SetMediaFile has returned, only the status can tell.
+void MpvPlayerEngine::endLoadFailed(const MpvEventState::Waiting& loading, const std::string& why)
+{
+    m_state.Unload(why);
+    if (loading.returned)
+        m_state.Status().lateLoadFailure = why;
+}
+
+// mpv opens a file whose sound it cannot convert (a WAV of more channels
+// than it takes) or that holds no samples at all, finds nothing to play and,
+// kept open, holds at the end in silence with no word. Reaching the end
+// with nothing decoded is that: a failed load, told as one that fails after
+// SetMediaFile has returned. Playback held at an end a watch armed is left
+// alone: it stopped there on purpose.
+void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
+{
+    if (!m_state.Loaded() || !m_state.Status().eofReached || m_state.Path() != path || m_armed.Current())
+        return;
+    mpv_handle* h = m_mpv.Existing();
+    std::int64_t value = 0;
+    if (Mpv().get_property(h, mpvprop::kDecodedChannels, MPV_FORMAT_INT64, &value) >= 0
+        || Mpv().get_property(h, mpvprop::kDecodedWidth, MPV_FORMAT_INT64, &value) >= 0)
+        return;
+    const std::string why = "cannot play " + path + ": the player can render neither its sound nor its picture";
+    // Paused after any Play asked for meanwhile, so that mpv's own state,
+    // which the bar follows, does not say it plays.
+    int paused = 1;
+    m_resumePending = false;
+    Mpv().set_property(h, mpvprop::kPause, MPV_FORMAT_FLAG, &paused);
+    unloadQuietly();
+    m_state.NothingToRender(why);
+    m_state.Status().lateLoadFailure = why;
+    notify();
+}
+
+void MpvPlayerEngine::unloadQuietly()
+{
+    const char* stop[] = {mpvprop::kCmdStop, nullptr};
+    Mpv().command(m_mpv.Existing(), stop);  // the failure that leads here is the one to tell
+}
