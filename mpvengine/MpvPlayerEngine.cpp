@@ -169,14 +169,13 @@ void MpvPlayerEngine::cutFrom(double target)
     m_cutFrom = armed && armed->loopFrom ? std::min(target, *armed->loopFrom) : target;
 }
 
-bool MpvPlayerEngine::tellSoundChain()
+std::string MpvPlayerEngine::soundChain() const
 {
-    if (!m_mpv.Existing())
-        return false;
     const std::optional<MpvArmedEnd::Armed>& armed = m_armed.Current();
-    const std::optional<double> end = armed ? std::optional<double>(armed->end) : std::nullopt;
-    return m_tempo.Tell(m_mpv.Existing(), MpvTempoFilter::Chain(m_speed, m_cutFrom, end));
+    return MpvTempoFilter::Chain(m_speed, m_cutFrom, armed ? std::optional<double>(armed->end) : std::nullopt);
 }
+
+bool MpvPlayerEngine::tellSoundChain() { return m_mpv.Existing() && m_tempo.Tell(m_mpv.Existing(), soundChain()); }
 
 void MpvPlayerEngine::seek(double seconds, int waitMs)
 {
@@ -314,9 +313,7 @@ void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> lo
 // instead. Held at an end, the next Play or seek does that anyway.
 void MpvPlayerEngine::recutSound()
 {
-    const std::optional<MpvArmedEnd::Armed>& armed = m_armed.Current();
-    const std::optional<double> end = armed ? std::optional<double>(armed->end) : std::nullopt;
-    if (MpvTempoFilter::Chain(m_speed, m_cutFrom, end) == m_tempo.Told())
+    if (soundChain() == m_tempo.Told())
         return;
     const bool heldAtEnd = m_state.Status().eofReached && !m_state.SeekPending();
     if (!m_state.Loaded() || m_state.WaitingLoad() || heldAtEnd) {

@@ -56,7 +56,9 @@ public:
     // loaded or mpv refuses the seek.
     void SetPosition(double seconds) override;
     // Play at the end of the media starts again from 0; at an armed end it
-    // goes on from there. Throws when no media is loaded.
+    // goes on from there. At other speeds than 1, right after a seek, mpv
+    // plays once the caller's turn of the event loop is over. Throws when no
+    // media is loaded.
     void Play() override;
     // Pause and Stop keep the media, and the position where the sound
     // stopped. Throw when mpv refuses the pause.
@@ -105,8 +107,9 @@ private:
     void seek(double seconds, int waitMs);
     void pinWhereSoundStopped();
     bool atArmedEnd(double mpvSeconds) const;
-    // Tells mpv the sound chain for the speed, cut at the sound's start after
-    // the last seek and at the armed end; says whether it changed.
+    // The sound chain for the speed, cut at the sound's start after the
+    // last seek and at the armed end; telling it says whether it changed.
+    std::string soundChain() const;
     bool tellSoundChain();
     // Where the sound starts after a seek to target.
     void cutFrom(double target);
