@@ -9,8 +9,8 @@
 
 namespace {
 // mpv holds playback a sample or so short of an end it was given; once
-// held there, its last figure at other speeds than 1 lies up to some 20 ms
-// short (the tempo filter's last block is cut to length).
+// held there, its last figure at other speeds than 1 is the tempo filter's,
+// which lies some ms either side of the end.
 constexpr double kEndTolerance = 0.0005;
 constexpr double kHeldEndTolerance = 0.1;
 constexpr double kMediaEndTolerance = 0.02;
