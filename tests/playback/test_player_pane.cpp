@@ -1,7 +1,6 @@
 // The player pane inside the main window, on the fake player.
 #include "DialogHarness.h"
 #include "support/TestMedia.h"
-#include "pane/PlayerControlBar.h"
 #include "pane/SubtitleSize.h"
 #include "pane/SubtitleTrack.h"
 #include "pane/VideoView.h"
@@ -98,25 +97,6 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), d.GetDlgItem(1023));
         QVERIFY(d.m_player.videoView()->toolTip().contains("F6"));
         QVERIFY(d.m_player.waveformView()->toolTip().contains("F6"));
-    }
-
-    // Full screen, the lines keep clear of the bar over the picture; in the
-    // window nothing covers it.
-    void fullScreenLinesKeepClearOfTheBar()
-    {
-        DialogHarness h;
-        CRecorderDlg& d = *h.dialog;
-        CMediaplayer1& player = d.m_player;
-        showActive(d);
-        QTest::keyClick(&player, Qt::Key_F);
-        QVERIFY(player.isShownFullScreen());
-        const SubtitleLayout& told = h.player().subtitleLayout;
-        const qreal ratio = player.devicePixelRatioF();
-        QTRY_COMPARE(told.frameHeight, qRound(player.height() * ratio));
-        QCOMPARE(told.frameWidth, qRound(player.width() * ratio));
-        QVERIFY(told.clearBottom >= player.controlBar()->height() * ratio && told.clearBottom > 0);
-        QTest::keyClick(&player, Qt::Key_Escape);
-        QCOMPARE(told.clearBottom, 0);
     }
 
     // Ctrl+Plus and Ctrl+Minus step the lines' size, from the player or a
