@@ -1,20 +1,25 @@
 #include "app/CommandKeys.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QWidget>
+#include <algorithm>
 
-CommandKeys::CommandKeys(QWidget* window) : QObject(window) { watch(window); }
-
-void CommandKeys::watch(QWidget* otherWindow)
+// A key is seen on its way to the control with the focus and again at
+// each parent it travels up to, which only the application's filter sees.
+CommandKeys::CommandKeys(QWidget* window) : QObject(window)
 {
-    // Keys a control does not use travel up to its window, where this sees
-    // them before the window's own handling (Esc, Enter). A widget that is
-    // a window only for a while is passed over while it is not one.
-    otherWindow->installEventFilter(this);
+    qApp->installEventFilter(this);
+    watch(window);
 }
+
+// Keys a control does not use travel up to its window, where this sees
+// them before the window's own handling (Esc, Enter). A widget that is a
+// window only for a while is passed over while it is not one.
+void CommandKeys::watch(QWidget* otherWindow) { m_windows.emplace_back(otherWindow); }
 
 void CommandKeys::add(Command command)
 {
@@ -45,33 +50,48 @@ const CommandKeys::Command* CommandKeys::find(QKeyCombination key) const
     return nullptr;
 }
 
-bool CommandKeys::focusTakesTyping(const QWidget* window) const
+bool CommandKeys::inLeftField(const QWidget* focus) const
 {
-    const QWidget* focus = window->focusWidget();
-    if (!focus)
-        return false;
     for (const QPointer<QWidget>& field : m_fields)
         if (field && (field == focus || field->isAncestorOf(focus)))
             return true;
-    // Qt's own mark of a control that edits text (a read-only edit drops it).
-    return focus->testAttribute(Qt::WA_InputMethodEnabled);
+    return false;
 }
 
-bool CommandKeys::eventFilter(QObject* watched, QEvent* event)
+bool CommandKeys::isWatched(const QWidget* window) const
 {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()
-        || static_cast<QWidget*>(watched) != static_cast<QWidget*>(watched)->window())
-        return QObject::eventFilter(watched, event);
-    const auto* press = static_cast<const QKeyEvent*>(event);
+    return std::any_of(m_windows.begin(), m_windows.end(), [window](const QPointer<QWidget>& w) { return w == window; });
+}
+
+bool CommandKeys::take(const QKeyEvent& press, QWidget* window, bool beforeControl)
+{
     // The number pad's keys are the same keys.
-    const QKeyCombination key(press->modifiers() & ~Qt::KeypadModifier, Qt::Key(press->key()));
-    const Command* command = find(key);
-    if (!command || focusTakesTyping(static_cast<QWidget*>(watched)))
+    const Command* command = find(QKeyCombination(press.modifiers() & ~Qt::KeypadModifier, Qt::Key(press.key())));
+    if (!command || (command->reach != Reach::AfterControl) != beforeControl)
         return false;
-    // A held key runs its command once, as a held mouse button clicks once.
-    if (!press->isAutoRepeat() && (!command->available || command->available())) {
+    const QWidget* focus = window->focusWidget();
+    // Qt's own mark of a control that edits text (a read-only edit drops it).
+    const bool typing = focus && focus->testAttribute(Qt::WA_InputMethodEnabled);
+    if (typing || (focus && command->reach != Reach::Everywhere && inLeftField(focus)))
+        return false;
+    if ((command->repeats || !press.isAutoRepeat()) && (!command->available || command->available())) {
         const std::function<void()> run = command->run;  // the table may grow meanwhile
         run();
     }
     return true;
+}
+
+bool CommandKeys::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return QObject::eventFilter(watched, event);
+    auto* widget = static_cast<QWidget*>(watched);
+    const auto& press = *static_cast<const QKeyEvent*>(event);
+    // On its way to any control of a watched window: the keys taken first.
+    if (isWatched(widget->window()) && take(press, widget->window(), true))
+        return true;
+    // At the window itself, what the control with the focus left over.
+    if (widget != widget->window() || !isWatched(widget))
+        return false;
+    return take(press, widget, false);
 }

@@ -17,6 +17,12 @@ MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
           if (m_options.videoOutput == "libmpv")
               m_renderer = std::make_unique<MpvVideoRenderer>(h, *m_frames);
           Mpv().set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
+          try {
+              MpvSubtitleLayout::Observe(h);
+              m_subtitleLayout.Tell(h);
+          } catch (const MediaError&) {
+              // The lines keep mpv's own place and size.
+          }
       })
 {
     ReturnLargeBuffersWhenFreed();
@@ -84,6 +90,14 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
     }
     if (decoderthreads::Choose(m_mpv.Existing(), event))
         return;
+    if (m_subtitleLayout.Apply(event)) {
+        try {
+            m_subtitleLayout.Tell(m_mpv.Existing());
+        } catch (const MediaError&) {
+            // The lines keep their place; nothing else depends on it.
+        }
+        return;
+    }
     if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
         m_state.SeekRefused();
     const bool endedBefore = m_state.Status().eofReached;
@@ -347,3 +361,10 @@ void MpvPlayerEngine::SetSpeed(double factor)
 void MpvPlayerEngine::SetVolume(double percent) { SetMpvDouble(handle(), mpvprop::kVolume, percent); }
 void MpvPlayerEngine::SetMuted(bool muted) { SetMpvFlag(handle(), mpvprop::kMute, muted); }
 void MpvPlayerEngine::SetSubtitlesShown(bool shown) { SetMpvFlag(handle(), mpvprop::kSubVisibility, shown); }
+
+void MpvPlayerEngine::SetSubtitleLayout(const SubtitleLayout& layout)
+{
+    m_subtitleLayout.Want(layout);
+    if (m_mpv.Existing())
+        m_subtitleLayout.Tell(m_mpv.Existing());
+}

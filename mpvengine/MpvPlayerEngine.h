@@ -7,6 +7,7 @@
 #include "mpvengine/MpvHandleStarter.h"
 #include "mpvengine/MpvLogPrinter.h"
 #include "mpvengine/MpvOptions.h"
+#include "mpvengine/MpvSubtitleLayout.h"
 #include "mpvengine/MpvTempoFilter.h"
 
 #include <QObject>
@@ -70,6 +71,8 @@ public:
     void SetVolume(double percent) override;
     void SetMuted(bool muted) override;
     void SetSubtitlesShown(bool shown) override;
+    // Asked before mpv has started, the layout is told once it has.
+    void SetSubtitleLayout(const SubtitleLayout& layout) override;
     void SetStatusListener(std::function<void(const PlayerStatus&)> listener) override;
     PlayerStatus Status() override { return m_state.Status(); }
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) override;
@@ -126,6 +129,7 @@ private:
     MpvLogPrinter m_log;
     MpvArmedEnd m_armed;
     MpvTempoFilter m_tempo;
+    MpvSubtitleLayout m_subtitleLayout;
     double m_speed = 1.0;              // what mpv has been told
     std::optional<double> m_cutFrom;   // where the sound starts after the last seek
     std::string m_loadedStamp;       // path, size and time of the loaded file

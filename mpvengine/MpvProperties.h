@@ -12,6 +12,10 @@ inline constexpr char kSpeed[] = "speed";
 inline constexpr char kVolume[] = "volume";
 inline constexpr char kMute[] = "mute";
 inline constexpr char kSubVisibility[] = "sub-visibility";
+inline constexpr char kSubMarginY[] = "sub-margin-y";
+inline constexpr char kSubScale[] = "sub-scale";
+// The picture's width over its height, as shown.
+inline constexpr char kVideoAspect[] = "video-out-params/aspect";
 inline constexpr char kVoConfigured[] = "vo-configured";
 inline constexpr char kAudioPitchCorrection[] = "audio-pitch-correction";
 inline constexpr char kEnd[] = "end";

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 // The label under the waveform keeps room for two rows of a line, so that
@@ -38,7 +39,8 @@ QLabel* makeLineLabel(QWidget* parent)
     label->setAccessibleName("字幕");
     label->setAccessibleDescription("正在播放的字幕行");
     label->setToolTip("正在播放的字幕行\n"
-                      "Ctrl+←/→ 上一行/下一行，L 把这一行作为复读段，V 隐藏/显示字幕");
+                      "Ctrl+←/→ 上一行/下一行，L 把这一行作为复读段，V 隐藏/显示字幕\n"
+                      "F6 从窗口任何地方回到播放器");
     label->hide();
     return label;
 }
@@ -56,8 +58,9 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaRe
 
     m_video = new VideoView(m_engine->Video(), this);
     m_video->setAccessibleName("视频");
-    m_video->setToolTip("双击或 F 全屏，Esc 退出全屏，V 隐藏/显示字幕\n"
-                        "Ctrl+←/→ 上一行/下一行字幕，L 把这一行作为复读段");
+    m_video->setToolTip("双击或 F 全屏，Esc 退出全屏，V 隐藏/显示字幕，Ctrl+加号/减号 字幕放大/缩小\n"
+                        "Ctrl+←/→ 上一行/下一行字幕，L 把这一行作为复读段\n"
+                        "F6 从窗口任何地方回到播放器");
     m_waveform = new WaveformView(readers.openOverview, this);
     m_waveform->hide();
     m_line = makeLineLabel(this);
@@ -95,6 +98,9 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaRe
     connect(m_bar, &PlayerControlBar::seeked, m_waveform, &WaveformView::jumpTo);
     connect(m_bar, &PlayerControlBar::seeked, this, [this](double seconds) { showLineAt(seconds); });
     connect(m_subtitles, &SubtitleTrack::linesChanged, this, [this] { onLinesChanged(); });
+    // The size kept from last time; the engine takes it once it starts.
+    if (m_subtitleSize.scale() != 1.0)
+        tellSubtitleLayout();
 }
 
 // The children refer to the engine: they go first.
@@ -279,6 +285,16 @@ bool CMediaplayer1::handleOwnKey(int key, Qt::KeyboardModifiers modifiers)
         }
         return true;
     }
+    // Ctrl+Plus is typed with Shift on most keyboards; Ctrl+= is the same key.
+    if (modifiers == Qt::ControlModifier || modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        switch (key) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal: return stepSubtitleSize(1);
+        case Qt::Key_Minus: return stepSubtitleSize(-1);
+        case Qt::Key_0: return stepSubtitleSize(0);
+        default: return false;
+        }
+    }
     if (modifiers != Qt::NoModifier)
         return false;
     switch (key) {
@@ -329,6 +345,7 @@ void CMediaplayer1::leaveFullScreen()
     m_fullScreen->leave();
     m_video->setCoveredBottom(0);
     static_cast<QVBoxLayout*>(layout())->addWidget(m_bar);
+    tellSubtitleLayout();
 }
 
 void CMediaplayer1::placeBarOverPicture()
@@ -336,6 +353,34 @@ void CMediaplayer1::placeBarOverPicture()
     const int height = m_bar->sizeHint().height();
     m_bar->setGeometry(0, this->height() - height, width(), height);
     m_video->setCoveredBottom(height);
+    tellSubtitleLayout();
+}
+
+// Full screen the picture fills the pane, and the bar lies over its bottom.
+void CMediaplayer1::tellSubtitleLayout()
+{
+    const bool full = m_fullScreen->isOn();
+    const qreal ratio = devicePixelRatioF();
+    const QSize frame = ((full ? size() : m_video->size()).toSizeF() * ratio).toSize();
+    SubtitleLayout layout;
+    layout.frameWidth = frame.width();
+    layout.frameHeight = frame.height();
+    layout.clearBottom = full ? static_cast<int>(std::ceil(m_bar->height() * ratio)) : 0;
+    layout.scale = m_subtitleSize.scale();
+    try {
+        m_engine->SetSubtitleLayout(layout);
+    } catch (const MediaError&) {
+        // The player keeps its lines where they were.
+    }
+}
+
+bool CMediaplayer1::stepSubtitleSize(int steps)
+{
+    const bool changed = steps == 0 ? m_subtitleSize.reset() : m_subtitleSize.step(steps);
+    if (changed)
+        tellSubtitleLayout();
+    tell(QString("字幕大小 %1%").arg(std::lround(m_subtitleSize.scale() * 100.0)));
+    return true;
 }
 
 // Closing the full-screen window (the window manager offers it) brings the

@@ -2,6 +2,7 @@
 
 #include "player/IPlayerEngine.h"
 #include "player/MediaReaders.h"
+#include "pane/SubtitleSize.h"
 
 #include <QWidget>
 #include <functional>
@@ -22,9 +23,11 @@ class WaveformView;
 // MediaError when the engine reports a failure. With the focus it takes the
 // control bar's keys (PlayerControlBar::handleKey) and its own: Ctrl+Left
 // and Ctrl+Right go to the previous and next subtitle line, L offers the
-// line playing as the passage, V hides and shows the subtitles, F (or a
+// line playing as the passage, V hides and shows the subtitles, Ctrl+Plus
+// and Ctrl+Minus make the subtitle lines in the picture larger and smaller
+// (Ctrl+0: as they were; the size is kept for the next start), F (or a
 // double-click on the picture) shows the video full screen and back, and
-// Esc leaves full screen. For media without video the line playing is
+// Esc leaves full screen. Full screen, the lines stay clear of the bar. For media without video the line playing is
 // shown as text under the waveform, which marks where each line starts.
 // The waveform and the lines are read by the readers handed in.
 class CMediaplayer1 : public QWidget {
@@ -50,13 +53,14 @@ public:
     void ShowPassage(double start, double end);
 
     // The keys of the subtitle lines (Ctrl+Left, Ctrl+Right, L), of the
-    // subtitles (V) and of full screen (F, and Esc in full screen); returns
-    // whether the key was one of them.
+    // subtitles (V, Ctrl+Plus, Ctrl+Minus, Ctrl+0) and of full screen (F,
+    // and Esc in full screen); returns whether the key was one of them.
     bool handleOwnKey(int key, Qt::KeyboardModifiers modifiers);
     void toggleFullScreen();
     bool isShownFullScreen() const;
     void toggleSubtitles();
     bool subtitlesShown() const { return m_subtitlesShown; }
+    double subtitleScale() const { return m_subtitleSize.scale(); }
     const SubtitleTrack& subtitles() const { return *m_subtitles; }
     QLabel* lineLabel() const { return m_line; }
 
@@ -90,6 +94,10 @@ private:
     void enterFullScreen();
     void leaveFullScreen();
     void placeBarOverPicture();
+    bool stepSubtitleSize(int steps);
+    // Where the subtitles go in the picture: clear of the bar over a
+    // full-screen picture, at the size the user chose.
+    void tellSubtitleLayout();
 
     std::unique_ptr<IMediaEngine> m_engine;
     VideoView* m_video;
@@ -99,6 +107,7 @@ private:
     SubtitleTrack* m_subtitles;
     std::unique_ptr<FullScreenSwitch> m_fullScreen;
     bool m_subtitlesShown = true;
+    SubtitleSize m_subtitleSize;
     const void* m_lineShown = nullptr;  // the line the label shows
     bool m_setUpStarted = false;  // the engine has been asked to prepare
     std::string m_shownStamp;  // the file the panes show; see SetMediaFile

@@ -22,6 +22,9 @@ namespace {
 constexpr double kLongSeek = 2.0;
 constexpr double kShortSeek = 0.1;
 
+// mpv's last position in a file lies a frame or a buffer short of its length.
+constexpr double kMediaEndTolerance = 0.25;
+
 int milliseconds(double seconds) { return static_cast<int>(std::lround(std::clamp(seconds, 0.0, 2.0e6) * 1000.0)); }
 
 // The controls never take the focus themselves: the player as a whole
@@ -32,6 +35,17 @@ void describe(QWidget* control, const QString& name, const QString& tip)
     control->setAccessibleName(name);
     control->setToolTip(tip);
 }
+
+// Played to its end, the file waits for a press to play from the start; an
+// end armed within the file (B) holds playback without counting as one.
+bool atMediaEnd(const PlayerStatus& status)
+{
+    return status.loaded && status.eofReached && status.duration > 0.0
+        && status.position >= status.duration - kMediaEndTolerance;
+}
+
+// What the play button offers: at the end of the media, to play again.
+bool showsPlay(const PlayerStatus& status) { return status.paused || atMediaEnd(status); }
 
 QToolButton* makeButton(QWidget* parent, const QString& name, const QString& tip)
 {
@@ -136,17 +150,31 @@ template <typename F> bool PlayerControlBar::guarded(F&& operation)
 void PlayerControlBar::togglePlay()
 {
     // The engine's own status is fresher than the last one the bar was shown.
-    const bool paused = m_engine.Status().paused;
-    guarded([&] { paused ? m_engine.Play() : m_engine.Pause(); });
+    const PlayerStatus now = m_engine.Status();
+    if (atMediaEnd(now)) {
+        if (!guarded([this] { m_engine.SetPosition(0.0); }))
+            return;
+        emit seeked(0.0);
+        guarded([this] { m_engine.Play(); });
+        return;
+    }
+    guarded([&] { now.paused ? m_engine.Play() : m_engine.Pause(); });
 }
 
+// After the end of the media, a move (a click on the waveform or the
+// slider, a key) plays on from there: the file is done with, and a silent
+// jump would look like a fault.
 void PlayerControlBar::seekTo(double seconds)
 {
     seconds = std::max(0.0, seconds);
     if (m_status.duration > 0.0)
         seconds = std::min(seconds, m_status.duration);
-    if (guarded([&] { m_engine.SetPosition(seconds); }))
-        emit seeked(seconds);
+    const bool ended = atMediaEnd(m_engine.Status());
+    if (!guarded([&] { m_engine.SetPosition(seconds); }))
+        return;
+    emit seeked(seconds);
+    if (ended)
+        guarded([this] { m_engine.Play(); });
 }
 
 void PlayerControlBar::seekBy(double seconds)
@@ -250,7 +278,7 @@ void PlayerControlBar::showIcons()
 {
     if (!m_iconsShown)
         return;
-    m_playPause->setIcon(style()->standardIcon(m_status.paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+    m_playPause->setIcon(style()->standardIcon(showsPlay(m_status) ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
     m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
     m_mute->setIcon(style()->standardIcon(m_mutedShown ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
 }
@@ -263,10 +291,10 @@ void PlayerControlBar::showStatus(const PlayerStatus& status)
 {
     const PlayerStatus last = m_status;
     m_status = status;
-    if (status.paused != last.paused) {
+    if (showsPlay(status) != showsPlay(last)) {
         showIcons();
-        m_playPause->setToolTip(status.paused ? "播放 (空格)" : "暂停 (空格)");
-        m_playPause->setAccessibleName(status.paused ? "播放" : "暂停");
+        m_playPause->setToolTip(showsPlay(status) ? "播放 (空格)" : "暂停 (空格)");
+        m_playPause->setAccessibleName(showsPlay(status) ? "播放" : "暂停");
     }
     if (!m_position->isSliderDown()) {
         const QSignalBlocker block(m_position);

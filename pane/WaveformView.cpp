@@ -32,7 +32,8 @@ WaveformView::WaveformView(OverviewOpener openOverview, QWidget* parent)
     setAccessibleName("波形");
     setToolTip("点击或拖动跳到该处，滚轮放大或缩小\n"
                "空格 播放/暂停，←/→ 2 秒，Shift+←/→ 0.1 秒，Home 回到开头，[ ] 调速，退格 1.00x，M 静音\n"
-               "刻度 = 字幕行的开头：Ctrl+←/→ 上一行/下一行，L 把这一行作为复读段，V 隐藏/显示字幕");
+               "刻度 = 字幕行的开头：Ctrl+←/→ 上一行/下一行，L 把这一行作为复读段，V 隐藏/显示字幕\n"
+               "F6 从窗口任何地方回到播放器");
     m_animation.setTimerType(Qt::PreciseTimer);
     connect(&m_animation, &QTimer::timeout, this, [this] { animate(); });
 }
@@ -83,7 +84,9 @@ void WaveformView::showStatus(const PlayerStatus& status)
     if (status.duration != m_status.duration)
         m_waveformStale = true;
     m_status = status;
-    m_clock.report(status.position, status.loaded && !status.paused, status.speed, status.duration);
+    // Held at an end, mpv may not call itself paused, but nothing moves.
+    m_clock.report(status.position, status.loaded && !status.paused && !status.eofReached, status.speed,
+                   status.duration);
     updateAnimation();
     // While it runs, the animation draws the next frame anyway.
     if (m_waveformStale)

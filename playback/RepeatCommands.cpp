@@ -30,11 +30,25 @@ void CRecorderDlg::ConnectPlaybackCommands()
                                  QString::fromUtf8(k.tip));
     // The subtitle-line keys are the player's own; from anywhere else in the
     // window they are handed to it, and the passage keys also work while the
-    // picture fills the screen as a window of its own.
-    for (const QKeyCombination key : {QKeyCombination(Qt::Key_L), QKeyCombination(Qt::ControlModifier, Qt::Key_Left),
-                                      QKeyCombination(Qt::ControlModifier, Qt::Key_Right)})
+    // picture fills the screen as a window of its own. A button would take
+    // Ctrl+Left and Ctrl+Right to move the focus: the window takes them first.
+    const auto toPlayer = [this](QKeyCombination key, CommandKeys::Reach reach, bool repeats) {
         m_commandKeys->add({key, [this, key] { m_player.handleOwnKey(key.key(), key.keyboardModifiers()); },
-                            [this] { return m_player.isEnabled(); }});
+                            [this] { return m_player.isEnabled(); }, reach, repeats});
+    };
+    toPlayer(QKeyCombination(Qt::Key_L), CommandKeys::Reach::AfterControl, false);
+    for (const Qt::Key arrow : {Qt::Key_Left, Qt::Key_Right})
+        toPlayer(QKeyCombination(Qt::ControlModifier, arrow), CommandKeys::Reach::BeforeControl, true);
+    // The size of the subtitle lines; Ctrl+Plus is typed with Shift on most keyboards.
+    for (const QKeyCombination key : {QKeyCombination(Qt::ControlModifier, Qt::Key_Plus),
+                                      QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Plus),
+                                      QKeyCombination(Qt::ControlModifier, Qt::Key_Equal),
+                                      QKeyCombination(Qt::ControlModifier, Qt::Key_Minus),
+                                      QKeyCombination(Qt::ControlModifier, Qt::Key_0)})
+        toPlayer(key, CommandKeys::Reach::AfterControl, false);
+    // F6, the usual key for the next pane, puts the focus on the player.
+    m_commandKeys->add({QKeyCombination(Qt::Key_F6), [this] { m_player.setFocus(Qt::ShortcutFocusReason); },
+                        [this] { return m_player.isEnabled(); }, CommandKeys::Reach::Everywhere, false});
     m_commandKeys->watch(&m_player);
     ConnectButton(1009, &CRecorderDlg::OnOpenMedia);
     ConnectButton(1010, &CRecorderDlg::OnPlay);

@@ -9,6 +9,20 @@
 
 class VideoFrames;
 
+// Where the subtitle lines go in the video's picture.
+struct SubtitleLayout {
+    // The frames the view shows, in pixels; 0 while not known.
+    int frameWidth = 0;
+    int frameHeight = 0;
+    // Pixels at the bottom of the frames that the lines keep clear of (the
+    // control bar over a full-screen picture).
+    int clearBottom = 0;
+    // The lines' size, times the player's own (which follows the picture).
+    double scale = 1.0;
+
+    bool operator==(const SubtitleLayout&) const = default;
+};
+
 // The six operations the program's commands use. Every operation runs on
 // the GUI thread and reports a failure by throwing MediaError; none of them
 // blocks for longer than a bounded wait, but for the first one, which may
@@ -45,6 +59,7 @@ public:
     virtual void SetMuted(bool muted) = 0;
     // Whether the subtitles appear in the picture.
     virtual void SetSubtitlesShown(bool shown) = 0;
+    virtual void SetSubtitleLayout(const SubtitleLayout& layout) = 0;
     // Called on the GUI thread whenever what the bar shows has changed.
     virtual void SetStatusListener(std::function<void(const PlayerStatus&)> listener) = 0;
     // The last status heard from the player.

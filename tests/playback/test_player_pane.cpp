@@ -1,6 +1,7 @@
 // The player pane inside the main window, on the fake player.
 #include "DialogHarness.h"
 #include "support/TestMedia.h"
+#include "pane/SubtitleSize.h"
 #include "pane/SubtitleTrack.h"
 #include "pane/VideoView.h"
 #include "pane/WaveformView.h"
@@ -10,6 +11,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -29,6 +32,19 @@ void openWithLines(DialogHarness& h, const std::string& srt)
     QTRY_VERIFY(!h.dialog->m_player.subtitles().loading());
 }
 
+void showActive(CRecorderDlg& d)
+{
+    d.show();
+    QApplication::setActiveWindow(&d);
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+}
+
+void keepSubtitleSize(const QString& text)
+{
+    QSettings settings(SubtitleSize::filePath(), QSettings::IniFormat);
+    settings.setValue("subtitles/scale", text);
+}
+
 const char kThreeLines[] = "1\n00:00:01,000 --> 00:00:03,000\nfirst\n\n"
                            "2\n00:00:05,000 --> 00:00:06,500\nsecond\n\n"
                            "3\n00:00:08,000 --> 00:00:09,000\nthird\n\n";
@@ -36,7 +52,105 @@ const char kThreeLines[] = "1\n00:00:01,000 --> 00:00:03,000\nfirst\n\n"
 
 class PlayerPaneTest : public QObject {
     Q_OBJECT
+    QTemporaryDir m_config;  // the player's own settings file goes here
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    }
+
+    // A focused button would take Ctrl+arrows to move the focus: the line
+    // keys go to the player from anywhere but the recording path field, a
+    // held one steps on, and F6 brings the focus to the player from there too.
+    void lineKeysAndF6WorkWhereverTheFocusIs()
+    {
+        DialogHarness h;
+        openWithLines(h, kThreeLines);
+        CRecorderDlg& d = *h.dialog;
+        showActive(d);
+        for (const int id : {1023, 1009, 1002, 1036}) {
+            QWidget* focus = d.GetDlgItem(id);
+            focus->setFocus();
+            h.player().position = 3.5;
+            QTest::keyClick(focus, Qt::Key_Right, Qt::ControlModifier);
+            QCOMPARE(h.player().position, 5.0);
+            QKeyEvent held(QEvent::KeyPress, Qt::Key_Right, Qt::ControlModifier, QString(), true);
+            QApplication::sendEvent(focus, &held);
+            QCOMPARE(h.player().position, 8.0);
+            QTest::keyClick(focus, Qt::Key_Left, Qt::ControlModifier);
+            QCOMPARE(h.player().position, 5.0);
+            QCOMPARE(QApplication::focusWidget(), focus);
+            QTest::keyClick(focus, Qt::Key_F6);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(&d.m_player));
+        }
+        QWidget* path = d.GetDlgItem(1031);
+        path->setFocus();
+        h.player().position = 3.5;
+        QTest::keyClick(path, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(h.player().position, 3.5);
+        QTest::keyClick(path, Qt::Key_F6);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(&d.m_player));
+        // Tab goes on from the player as before.
+        QTest::keyClick(&d.m_player, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), d.GetDlgItem(1023));
+        QVERIFY(d.m_player.videoView()->toolTip().contains("F6"));
+        QVERIFY(d.m_player.waveformView()->toolTip().contains("F6"));
+    }
+
+    // Ctrl+Plus and Ctrl+Minus step the lines' size, from the player or a
+    // button; the size is kept in the player's own file for the next start.
+    void subtitleSizeStepsByKeyAndIsKept()
+    {
+        QFile::remove(SubtitleSize::filePath());
+        {
+            DialogHarness h;
+            CRecorderDlg& d = *h.dialog;
+            showActive(d);
+            QWidget* button = d.GetDlgItem(1023);
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier);
+            QTest::keyClick(&d.m_player, Qt::Key_Equal, Qt::ControlModifier);
+            QCOMPARE(h.player().subtitleLayout.scale, 1.2);
+            QCOMPARE(d.m_player.statusTip(), QString("字幕大小 120%"));
+            for (int i = 0; i < 40; ++i)
+                QTest::keyClick(&d.m_player, Qt::Key_Plus, Qt::ControlModifier);
+            QCOMPARE(h.player().subtitleLayout.scale, 3.0);
+            QTest::keyClick(&d.m_player, Qt::Key_0, Qt::ControlModifier);
+            QCOMPARE(h.player().subtitleLayout.scale, 1.0);
+            QTest::keyClick(&d.m_player, Qt::Key_Minus, Qt::ControlModifier);
+            QCOMPARE(h.player().subtitleLayout.scale, 0.9);
+        }
+        QCOMPARE(QSettings(SubtitleSize::filePath(), QSettings::IniFormat).value("subtitles/scale").toString(),
+                 QString("0.9"));
+        DialogHarness next;
+        QCOMPARE(next.dialog->m_player.subtitleScale(), 0.9);
+        QCOMPARE(next.player().subtitleLayout.scale, 0.9);
+    }
+
+    void keptSubtitleSizeIsReadSafely_data()
+    {
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("a size") << "1.5" << 1.5;
+        QTest::newRow("too large") << "99" << 3.0;
+        QTest::newRow("too small") << "-4" << 0.5;
+        QTest::newRow("not a number") << "big" << 1.0;
+        QTest::newRow("nan") << "nan" << 1.0;
+        QTest::newRow("comma") << "1,5" << 1.0;
+    }
+
+    void keptSubtitleSizeIsReadSafely()
+    {
+        QFETCH(QString, kept);
+        QFETCH(double, scale);
+        keepSubtitleSize(kept);
+        QCOMPARE(SubtitleSize().scale(), scale);
+        QFile::remove(SubtitleSize::filePath());
+        QCOMPARE(SubtitleSize().scale(), 1.0);
+    }
+
     void undecodableAudioPlaysWithAnEmptyPaneAndNoBox()
     {
         DialogHarness h;

@@ -10,6 +10,7 @@
 #include "pane/PlayerControlBar.h"
 #include "pane/VideoView.h"
 #include "pane/WaveformView.h"
+#include "player/VideoFrames.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -119,6 +120,42 @@ private slots:
         QTRY_COMPARE(brightRows(player), 0);
         QTest::keyClick(&player, Qt::Key_V);
         QTRY_VERIFY(brightRows(player) > 0);
+    }
+
+    // Full screen, the bar lies over the bottom of the picture: the three
+    // rows of a cue stand above it, as mpv draws them into the frames.
+    void fullScreenLinesStandAboveTheBar()
+    {
+        const std::string film = m_dir.filePath("rows.mp4").toStdString();
+        QVERIFY(QFile::copy(QUILLORA_FIXTURES_DIR "/black-1080p.mp4", QString::fromStdString(film)));
+        WriteBytes(m_dir.filePath("rows.srt").toStdString(),
+                   "1\n00:00:00,000 --> 00:00:10,000\nthe first row\nthe second row\nthe third row\n\n");
+        QWidget dialog;
+        auto* player = new CMediaplayer1(std::make_unique<MpvPlayerEngine>(withVideo()), MakeDefaultMediaReaders(),
+                                         &dialog);
+        player->setGeometry(0, 0, 401, 374);
+        dialog.resize(600, 400);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        player->SetMediaFile(film);
+        VideoFrames& frames = player->engine().Video();
+        const auto lowestLitRow = [&] {
+            const QImage frame = frames.Latest();
+            for (int y = frame.height() - 1; y >= 0; --y)
+                for (int x = 0; x < frame.width(); ++x)
+                    if (qGray(frame.pixel(x, y)) > 160)
+                        return y;
+            return -1;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(lowestLitRow() >= 0, 5000);
+        QTest::keyClick(player, Qt::Key_F);
+        QVERIFY(player->isShownFullScreen());
+        const qreal ratio = player->devicePixelRatioF();
+        const int frameHeight = qRound(player->height() * ratio);
+        const int barTop = frameHeight - qRound(player->controlBar()->height() * ratio);
+        QTRY_VERIFY_WITH_TIMEOUT(frames.Latest().height() == frameHeight && lowestLitRow() >= 0
+                                     && lowestLitRow() < barTop, 5000);
+        QVERIFY2(lowestLitRow() > barTop - frameHeight / 8, qPrintable(QString::number(lowestLitRow())));
     }
 
     void seekShowsItsFrame()

@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QtTest>
 #include <cmath>
+#include <numeric>
 
 namespace {
 const std::string kFixture = QUILLORA_FIXTURES_DIR "/testsrc.mpg";
@@ -218,6 +219,91 @@ private slots:
         QTRY_VERIFY(!engine.Status().paused);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         QTRY_VERIFY(engine.Status().paused);
+    }
+
+    // Played to its end, the button offers play (mpv may still call itself
+    // playing); a press plays from the start, a move plays on from there.
+    // An end armed within the file (B) holds playback without being one.
+    void atTheEndAPressPlaysFromTheStartAndAMovePlaysOn_data()
+    {
+        QTest::addColumn<double>("position");  // of 8 s, the end reached
+        QTest::addColumn<QString>("press");
+        QTest::addColumn<QString>("move");  // to 3 s, on the waveform
+        QTest::newRow("end of the media") << 8.0 << "SetPosition 0, Play" << "SetPosition 3, Play";
+        QTest::newRow("a frame short of it") << 7.96 << "SetPosition 0, Play" << "SetPosition 3, Play";
+        QTest::newRow("held at B") << 4.0 << "Pause" << "SetPosition 3";
+    }
+
+    void atTheEndAPressPlaysFromTheStartAndAMovePlaysOn()
+    {
+        QFETCH(double, position);
+        QFETCH(QString, press);
+        QFETCH(QString, move);
+        auto made = std::make_unique<FakePlayerEngine>();
+        FakePlayerEngine& fake = *made;
+        CMediaplayer1 player(std::move(made), MakeDefaultMediaReaders());
+        PlayerControlBar& bar = *player.controlBar();
+        player.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&player));
+        QTRY_VERIFY(!bar.playPauseButton()->icon().isNull());
+        const auto atTheEnd = [&] {
+            fake.mediaFile = "lesson.mp3";
+            fake.duration = 8.0;
+            fake.position = position;
+            fake.ended = true;
+            fake.playing = true;
+            fake.calls.clear();
+            bar.showStatus(fake.Status());
+        };
+        const auto calls = [&] { return QString::fromStdString(std::accumulate(fake.calls.begin(), fake.calls.end(),
+            std::string(), [](const std::string& a, const std::string& b) { return a.empty() ? b : a + ", " + b; })); };
+        atTheEnd();
+        const bool offersPlay = press.endsWith("Play");
+        const QStyle::StandardPixmap icon = offersPlay ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause;
+        QCOMPARE(bar.playPauseButton()->icon().pixmap(16).toImage(), bar.style()->standardIcon(icon).pixmap(16).toImage());
+        QCOMPARE(bar.playPauseButton()->accessibleName(), QString(offersPlay ? "播放" : "暂停"));
+        bar.playPauseButton()->click();
+        QCOMPARE(calls(), press);
+        atTheEnd();
+        emit player.waveformView()->seekRequested(3.0);
+        QCOMPARE(calls(), move);
+    }
+
+    // The same on the real player, from outside: played to its end, the
+    // button, a click on the slider or on the waveform is heard again.
+    void playedToItsEndItPlaysAgain_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("button") << "button";
+        QTest::newRow("slider") << "slider";
+        QTest::newRow("waveform") << "waveform";
+    }
+
+    void playedToItsEndItPlaysAgain()
+    {
+        QFETCH(QString, how);
+        const std::string shortMp3 = m_dir.filePath("one.mp3").toStdString();
+        WriteToneMp3(shortMp3, 1.0);
+        CMediaplayer1 player(std::make_unique<MpvPlayerEngine>(MpvOptions::NullOutputs()), MakeDefaultMediaReaders());
+        player.resize(401, 374);
+        player.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&player));
+        PlayerControlBar& bar = *player.controlBar();
+        player.SetMediaFile(shortMp3);
+        QTRY_VERIFY(player.waveformView()->isVisible() && bar.positionSlider()->maximum() > 900);
+        player.Play();
+        QTRY_VERIFY(player.engine().Status().eofReached);
+        QTRY_COMPARE(bar.playPauseButton()->accessibleName(), QString("播放"));
+        QWidget* target = how == "slider" ? static_cast<QWidget*>(bar.positionSlider()) : player.waveformView();
+        if (how == "button")
+            bar.playPauseButton()->click();
+        else
+            QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(target->width() / 4, target->height() / 2));
+        const double from = how == "button" ? 0.0 : 0.2;
+        QVERIFY2(player.GetPosition() < from + 0.15, qPrintable(QString::number(player.GetPosition())));
+        QTRY_VERIFY(!player.engine().Status().paused && !player.engine().Status().eofReached
+                    && player.engine().Status().position > from + 0.1);
+        QCOMPARE(bar.playPauseButton()->accessibleName(), QString("暂停"));
     }
 
     void barReportsWhatTheEngineCannotDo()

@@ -56,6 +56,9 @@ void FakePlayerEngine::SetSpeed(double factor) { record("SetSpeed " + FormatShow
 void FakePlayerEngine::SetVolume(double percent) { record("SetVolume " + FormatShown(percent), "SetVolume"); }
 void FakePlayerEngine::SetMuted(bool muted) { record(muted ? "SetMuted 1" : "SetMuted 0", "SetMuted"); }
 void FakePlayerEngine::SetSubtitlesShown(bool shown) { record(shown ? "SetSubtitlesShown 1" : "SetSubtitlesShown 0", "SetSubtitlesShown"); }
+// Kept out of `calls`: the pane tells it as its size changes.
+void FakePlayerEngine::SetSubtitleLayout(const SubtitleLayout& layout) { subtitleLayout = layout; }
+
 void FakePlayerEngine::PrepareInBackground(std::function<void()> ready)
 {
     ++preparations;
@@ -71,6 +74,8 @@ PlayerStatus FakePlayerEngine::Status()
     status.loaded = !mediaFile.empty();
     status.position = position;
     status.paused = !playing;
+    status.duration = duration;
+    status.eofReached = ended;
     return status;
 }
 

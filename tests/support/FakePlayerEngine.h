@@ -24,6 +24,7 @@ public:
     void SetVolume(double percent) override;
     void SetMuted(bool muted) override;
     void SetSubtitlesShown(bool shown) override;
+    void SetSubtitleLayout(const SubtitleLayout& layout) override;
     void SetStatusListener(std::function<void(const PlayerStatus&)> listener) override;
     PlayerStatus Status() override;
     // Records the end only; the fake plays nothing to cut.
@@ -41,6 +42,10 @@ public:
     std::string mediaFile;
     std::vector<std::string> calls;  // "Play", "SetPosition 2.5", ...
     std::optional<double> armedEnd, armedLoopFrom;
+    SubtitleLayout subtitleLayout;  // the last one asked for
+    // Status() says the media has played to its end (at `duration`).
+    bool ended = false;
+    double duration = 0.0;
     VideoFrames frames;
     int preparations = 0;
 
