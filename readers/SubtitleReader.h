@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/SubtitleLines.h"
+#include "readers/TextEncoding.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,8 +24,8 @@ inline constexpr std::size_t kMaxTextBytes = 4096;
 // .vtt, .ass, .ssa, in that order, in lower or upper case); empty if none.
 std::string FindSidecar(const std::string& mediaPath);
 
-// The lines of a subtitle file. Bytes that are not UTF-8 (nor UTF-16 with
-// its byte-order mark) are read as GB18030, which covers GBK and GB2312.
+// The lines of a subtitle file, in UTF-8 (bytes that are not are mended),
+// UTF-16 with its byte-order mark, or GB18030 (GuessEncoding).
 // `stop` cuts the reading short, also inside a read.
 std::vector<SubtitleLine> ReadSubtitleFile(const std::string& path, const std::atomic<bool>& stop);
 // The lines of a media file's first text subtitle track, of any length.
@@ -34,7 +35,4 @@ std::vector<SubtitleLine> ReadTrackOfMedia(const std::string& path, const std::a
 // ("ReadOrder,Layer,Style,Name,MarginL,MarginR,MarginV,Effect,Text"):
 // override blocks and drawings dropped, \N and \n as line breaks, \h as a blank.
 std::string PlainTextOfEvent(const std::string& event);
-
-// Whether the bytes are well-formed UTF-8.
-bool IsUtf8(const std::string& bytes);
 }  // namespace subtitles
