@@ -154,6 +154,13 @@ void Reader::readAll(std::vector<SubtitleLine>& lines, const std::atomic<bool>& 
 }
 }  // namespace
 
+std::uintmax_t SizeOfFile(const std::string& path)
+{
+    std::error_code error;
+    const std::uintmax_t size = mediafile::IsRegular(path) ? fs::file_size(path, error) : 0;
+    return error ? 0 : size;
+}
+
 std::string FindSidecar(const std::string& mediaPath)
 {
     static const char* const kExtensions[] = {".srt", ".vtt", ".ass", ".ssa", ".SRT", ".VTT", ".ASS", ".SSA"};
@@ -170,9 +177,8 @@ std::string FindSidecar(const std::string& mediaPath)
 std::vector<SubtitleLine> ReadSubtitleFile(const std::string& path, const std::atomic<bool>& stop)
 {
     std::vector<SubtitleLine> lines;
-    std::error_code error;
-    const std::uintmax_t size = mediafile::IsRegular(path) ? fs::file_size(path, error) : 0;
-    if (size == 0 || size > kMaxBytes || error || !Ffmpeg())
+    const std::uintmax_t size = SizeOfFile(path);
+    if (size == 0 || size > kMaxBytes || !Ffmpeg())
         return lines;
     Reader reader;
     if (reader.open(path, sourceCharset(path, size), stop))

@@ -20,6 +20,9 @@ inline constexpr std::uintmax_t kMaxBytes = std::uintmax_t(16) << 20;
 inline constexpr std::size_t kMaxLines = 1'000'000;
 inline constexpr std::size_t kMaxTextBytes = 4096;
 
+// The size of a regular file, 0 for anything else.
+std::uintmax_t SizeOfFile(const std::string& path);
+
 // The subtitle file beside a media file with the same base name (.srt,
 // .vtt, .ass, .ssa, in that order, in lower or upper case); empty if none.
 std::string FindSidecar(const std::string& mediaPath);
