@@ -56,7 +56,7 @@ double encodeWithEngine(const std::vector<std::int16_t>& pcm, const std::string&
     const auto start = Clock::now();
     Mp3Encoder encoder;
     OutputFile file;
-    if (!encoder.open({44100, 1}) || !file.open(path, false)) return -1;
+    if (!encoder.open({44100, 1}) || !file.open(path, OpenMode::Create)) return -1;
     for (std::size_t at = 0; at < pcm.size(); at += 2205)
         file.write(encoder.encode({pcm.data() + at, std::min<std::size_t>(2205, pcm.size() - at)}));
     file.write(encoder.flush());

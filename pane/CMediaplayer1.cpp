@@ -234,16 +234,22 @@ void CMediaplayer1::onLinesChanged()
         starts.push_back(line.start);
     m_waveform->setLineStarts(std::move(starts));
     m_line->setVisible(m_video->isHidden() && m_subtitlesShown && !m_subtitles->lines().empty());
-    m_lineShown = nullptr;
-    m_line->clear();
+    // The last file's line goes, its text and its name alike.
+    showLine(nullptr);
     showLineAt(m_engine->Status().position);
+    if (!m_subtitles->problem().empty())
+        tell(QString::fromStdString(m_subtitles->problem()));
 }
 
 void CMediaplayer1::showLineAt(double seconds)
 {
     const SubtitleLine* line = m_subtitles->lines().playingAt(seconds);
-    if (line == m_lineShown)
-        return;
+    if (line != m_lineShown)
+        showLine(line);
+}
+
+void CMediaplayer1::showLine(const SubtitleLine* line)
+{
     m_lineShown = line;
     const QString text = line ? QString::fromStdString(line->text) : QString();
     m_line->setText(text);

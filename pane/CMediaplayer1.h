@@ -87,6 +87,7 @@ private:
     void prepareEngineOnce();
     void onLinesChanged();
     void showLineAt(double seconds);
+    void showLine(const SubtitleLine* line);
     // The position the line keys start from; nothing (and the user told
     // why) when there are no lines or no position.
     std::optional<double> lineKeyPosition();

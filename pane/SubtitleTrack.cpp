@@ -18,6 +18,7 @@ void SubtitleTrack::open(const std::string& mediaPath)
 void SubtitleTrack::clear()
 {
     m_loader.reset();
+    m_problem.clear();
     if (!m_lines.empty()) {
         m_lines = SubtitleLines();
         emit linesChanged();
@@ -32,7 +33,8 @@ void SubtitleTrack::onLoaded()
 {
     if (!m_loader || !m_loader->finished())
         return;
-    m_lines = m_loader->lines();
+    m_lines = m_loader->takeLines();
+    m_problem = m_loader->problem();
     m_loader.reset();
     emit linesChanged();
 }

@@ -21,6 +21,9 @@ public:
     // The lines are being read: until they are taken, on the GUI thread.
     bool loading() const;
     const SubtitleLines& lines() const { return m_lines; }
+    // Why the file opened last has no lines although a subtitle file is
+    // there, for the user; empty otherwise.
+    const std::string& problem() const { return m_problem; }
 
 signals:
     // The lines have been read: the ones of the file opened last.
@@ -32,4 +35,5 @@ private:
     const SubtitlesOpener m_openSubtitles;
     std::unique_ptr<ISubtitleLoader> m_loader;
     SubtitleLines m_lines;
+    std::string m_problem;
 };

@@ -13,8 +13,11 @@ public:
     virtual ~ISubtitleLoader() = default;
 
     virtual bool finished() const = 0;
-    // The lines read; empty until finished.
-    virtual SubtitleLines lines() const = 0;
+    // The lines read, handed over once; empty until finished.
+    virtual SubtitleLines takeLines() = 0;
+    // Why the lines of a subtitle file that is there were not read, for the
+    // user ("字幕文件太大…"); empty when they were, or there is none.
+    virtual std::string problem() const = 0;
 };
 
 // Starts reading the lines of a media file; `done` runs on the reading

@@ -10,7 +10,9 @@
 
 // Reads a media file's lines on a thread of its own: from the subtitle
 // file beside it, or else from its own text subtitle track. Destroying the
-// loader stops the reading promptly and waits for the thread.
+// loader stops the reading promptly and waits for the thread. What the
+// reading needed for a while (FFmpeg's packets, the file's bytes) is given
+// back to the system when it ends.
 class SubtitleLoader : public ISubtitleLoader {
 public:
     // `done` runs on the loading thread once the lines are there (or there
@@ -21,7 +23,8 @@ public:
     SubtitleLoader& operator=(const SubtitleLoader&) = delete;
 
     bool finished() const override { return m_finished.load(); }
-    SubtitleLines lines() const override;
+    SubtitleLines takeLines() override;
+    std::string problem() const override;
     // The subtitle file the lines came from; empty when they came from the
     // media file or there are none.
     std::string source() const;
@@ -36,5 +39,6 @@ private:
     mutable std::mutex m_mutex;
     SubtitleLines m_lines;  // under m_mutex
     std::string m_source;   // under m_mutex
+    std::string m_problem;  // under m_mutex
     std::thread m_thread;   // last: starts once everything above exists
 };

@@ -3,10 +3,10 @@
 #include "readers/FfmpegPointers.h"
 #include "player/MediaFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 using ffptr::ff;
@@ -15,10 +15,14 @@ namespace subtitles {
 namespace {
 int interrupted(void* stop) { return static_cast<const std::atomic<bool>*>(stop)->load() ? 1 : 0; }
 
-std::string readBytes(const std::string& path)
+// The whole file, in one buffer of its size: the caller has bounded it.
+std::string readBytes(const std::string& path, std::uintmax_t size)
 {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return bytes;
 }
 
 bool hasUtf16Mark(const std::string& bytes)
@@ -29,10 +33,10 @@ bool hasUtf16Mark(const std::string& bytes)
 
 // The character set FFmpeg's decoder is to convert from, or nullptr for
 // none: UTF-8 needs no conversion and the demuxers convert UTF-16 themselves.
-const char* sourceCharset(const std::string& path)
+const char* sourceCharset(const std::string& path, std::uintmax_t size)
 {
-    const std::string bytes = readBytes(path);
-    return hasUtf16Mark(bytes) || IsUtf8(bytes) ? nullptr : "GB18030";
+    const std::string bytes = readBytes(path, size);
+    return hasUtf16Mark(bytes) || GuessEncoding(bytes) == TextEncoding::Utf8 ? nullptr : "GB18030";
 }
 
 // Cuts at a character boundary.
@@ -118,6 +122,8 @@ bool Reader::open(const std::string& path, const char* charset, const std::atomi
     AVDictionary* options = nullptr;
     if (charset)
         ff().av_dict_set(&options, "sub_charenc", charset, 0);
+    else  // bad bytes are mended here, so a damaged cue is not dropped
+        ff().av_dict_set(&options, "sub_charenc_mode", "ignore", 0);
     const int opened = ff().avcodec_open2(codec.get(), decoder, &options);
     ff().av_dict_free(&options);
     return opened >= 0;
@@ -137,6 +143,7 @@ void Reader::readAll(std::vector<SubtitleLine>& lines, const std::atomic<bool>& 
                 if (sub.rects[i]->ass)
                     text.append(text.empty() ? "" : "\n").append(PlainTextOfEvent(sub.rects[i]->ass));
             ff().avsubtitle_free(&sub);
+            text = ValidUtf8(text);
             cutText(text);
             const double start = double(packet->pts) * unit;
             if (!text.empty())
@@ -146,6 +153,13 @@ void Reader::readAll(std::vector<SubtitleLine>& lines, const std::atomic<bool>& 
     }
 }
 }  // namespace
+
+std::uintmax_t SizeOfFile(const std::string& path)
+{
+    std::error_code error;
+    const std::uintmax_t size = mediafile::IsRegular(path) ? fs::file_size(path, error) : 0;
+    return error ? 0 : size;
+}
 
 std::string FindSidecar(const std::string& mediaPath)
 {
@@ -163,11 +177,11 @@ std::string FindSidecar(const std::string& mediaPath)
 std::vector<SubtitleLine> ReadSubtitleFile(const std::string& path, const std::atomic<bool>& stop)
 {
     std::vector<SubtitleLine> lines;
-    std::error_code error;
-    if (!mediafile::IsRegular(path) || fs::file_size(path, error) > kMaxBytes || error || !Ffmpeg())
+    const std::uintmax_t size = SizeOfFile(path);
+    if (size == 0 || size > kMaxBytes || !Ffmpeg())
         return lines;
     Reader reader;
-    if (reader.open(path, sourceCharset(path), stop))
+    if (reader.open(path, sourceCharset(path, size), stop))
         reader.readAll(lines, stop);
     return lines;
 }
@@ -218,36 +232,4 @@ std::string PlainTextOfEvent(const std::string& event)
     return trimmedRows(out);
 }
 
-bool IsUtf8(const std::string& bytes)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = p + bytes.size();
-    while (p < end) {
-        const unsigned c = *p;
-        int follow = 0;
-        unsigned lowest = 0;
-        if (c < 0x80)
-            follow = 0;
-        else if (c >= 0xC2 && c <= 0xDF)
-            follow = 1, lowest = 0x80;
-        else if (c >= 0xE0 && c <= 0xEF)
-            follow = 2, lowest = 0x800;
-        else if (c >= 0xF0 && c <= 0xF4)
-            follow = 3, lowest = 0x10000;
-        else
-            return false;
-        if (end - p <= follow)
-            return false;
-        unsigned code = c & (0x3F >> follow);
-        for (int k = 1; k <= follow; ++k) {
-            if ((p[k] & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (p[k] & 0x3F);
-        }
-        if (follow > 0 && (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)))
-            return false;
-        p += follow + 1;
-    }
-    return true;
-}
 }  // namespace subtitles

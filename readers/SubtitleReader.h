@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/SubtitleLines.h"
+#include "readers/TextEncoding.h"
 
 #include <atomic>
 #include <cstdint>
@@ -19,12 +20,15 @@ inline constexpr std::uintmax_t kMaxBytes = std::uintmax_t(16) << 20;
 inline constexpr std::size_t kMaxLines = 1'000'000;
 inline constexpr std::size_t kMaxTextBytes = 4096;
 
+// The size of a regular file, 0 for anything else.
+std::uintmax_t SizeOfFile(const std::string& path);
+
 // The subtitle file beside a media file with the same base name (.srt,
 // .vtt, .ass, .ssa, in that order, in lower or upper case); empty if none.
 std::string FindSidecar(const std::string& mediaPath);
 
-// The lines of a subtitle file. Bytes that are not UTF-8 (nor UTF-16 with
-// its byte-order mark) are read as GB18030, which covers GBK and GB2312.
+// The lines of a subtitle file, in UTF-8 (bytes that are not are mended),
+// UTF-16 with its byte-order mark, or GB18030 (GuessEncoding).
 // `stop` cuts the reading short, also inside a read.
 std::vector<SubtitleLine> ReadSubtitleFile(const std::string& path, const std::atomic<bool>& stop);
 // The lines of a media file's first text subtitle track, of any length.
@@ -34,7 +38,4 @@ std::vector<SubtitleLine> ReadTrackOfMedia(const std::string& path, const std::a
 // ("ReadOrder,Layer,Style,Name,MarginL,MarginR,MarginV,Effect,Text"):
 // override blocks and drawings dropped, \N and \n as line breaks, \h as a blank.
 std::string PlainTextOfEvent(const std::string& event);
-
-// Whether the bytes are well-formed UTF-8.
-bool IsUtf8(const std::string& bytes);
 }  // namespace subtitles

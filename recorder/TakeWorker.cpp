@@ -1,5 +1,7 @@
 #include "recorder/TakeWorker.h"
 
+#include "recorder/RecordingTarget.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +13,11 @@ constexpr int kChunkMs = 50;
 constexpr auto kSyncInterval = std::chrono::seconds(2);
 
 std::string encoderFailure(int error) { return "the MP3 encoder failed (error " + std::to_string(error) + ")"; }
+
+std::string unwritable(const std::string& path, const std::string& why)
+{
+    return "The recording could not be written to " + path + ": " + why;
+}
 }
 
 // One take, as the worker thread sees it.
@@ -169,8 +176,20 @@ void TakeWorker::record(const Request& request)
     finishTake(take);
 }
 
+OpenMode TakeWorker::fileMode(const std::string& path) const
+{
+    std::lock_guard lock(m_mutex);
+    if (m_replace.contains(path)) return OpenMode::Replace;
+    return m_recordedFrames.contains(path) ? OpenMode::Append : OpenMode::Create;
+}
+
 bool TakeWorker::openTake(Take& take)
 {
+    // A FIFO, a folder or a device is never opened, nor the sound input for
+    // it; the file's own open checks again, in case it changed meanwhile.
+    const OpenMode mode = fileMode(take.path);
+    if (const std::string why = RecordingTargetRefusal(InspectRecordingTarget(take.path), mode); !why.empty())
+        return refuseStart(take, unwritable(take.path, why));
     // The device is opened before the file so that a missing device leaves
     // an earlier recording of the same name untouched.
     if (!m_source->open(take.format)) return refuseStart(take, "No sound input could be opened: " + m_source->lastError());
@@ -190,23 +209,16 @@ bool TakeWorker::openTake(Take& take)
         const std::string why = m_encoder->openError();
         return refuseStart(take, "The MP3 encoder could not be started" + (why.empty() ? "" : ": " + why));
     }
-    bool replace = false;
-    {
-        std::lock_guard lock(m_mutex);
-        replace = m_replace.contains(take.path);
-    }
-    const auto earlier = m_recordedFrames.find(take.path);
-    const bool append = earlier != m_recordedFrames.end() && !replace;
-    if (!m_file->open(take.path, append)) {
+    if (!m_file->open(take.path, mode)) {
         m_encoder->close();
         m_source->close();
-        return refuseStart(take, "The recording could not be written to " + take.path + ": " + std::strerror(m_file->lastError()));
+        return refuseStart(take, unwritable(take.path, m_file->openFailure()));
     }
     {
         std::lock_guard lock(m_mutex);
         m_replace.erase(take.path);
     }
-    take.startFrames = append ? earlier->second : 0;
+    take.startFrames = mode == OpenMode::Append ? m_recordedFrames[take.path] : 0;
     take.startBytes = m_file->size();
     take.lastSync = std::chrono::steady_clock::now();
     m_frames.store(take.startFrames);

@@ -77,6 +77,8 @@ private:
     void togglePauseLocked();
 
     void record(const Request& request);
+    // Worker thread: how the file of a take to path is to be opened.
+    OpenMode fileMode(const std::string& path) const;
     bool openTake(Take& take);
     bool refuseStart(const Take& take, const std::string& what);
     void capture(Take& take);

@@ -1,10 +1,9 @@
 #include "app/CRecorderDlg.h"
 
+#include "recorder/RecordingTarget.h"
 #include "recording/DisplayFormat.h"
 
 #include <QLabel>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -13,12 +12,6 @@ constexpr int kSizeStaticId = 1030;
 constexpr int kChooseButtonId = 1032;
 // The chosen name's limit, as the classic save dialog's 260-byte buffer.
 constexpr std::size_t kChosenPathLimit = 259;
-
-bool fileExists(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(path, error);
-}
 }
 
 void CRecorderDlg::ConnectRecordingCommands()
@@ -43,10 +36,21 @@ void CRecorderDlg::OnChooseOutputFile()
     const std::string path = *chosen + ".mp3";
     // The dialog asked about the name as chosen, not about the name with
     // ".mp3": an existing recording under the final name is not replaced
-    // without asking.
-    if (fileExists(path)) {
-        if (Ask(path + " already exists.\nDo you want to replace it?", m_appTitle, BoxButtons::YesNo,
-                BoxIcon::Exclamation) != BoxAnswer::Yes)
+    // without asking. A link is looked at, not followed: replacing it
+    // replaces the link, and one that leads nowhere is asked about too.
+    const RecordingTarget target = InspectRecordingTarget(path);
+    if (target.kind == RecordingTarget::Kind::Other) {
+        Ask(path + " is " + target.detail + ", not a file: a recording cannot be written there.\n"
+                "Please choose another name.",
+            m_appTitle, BoxButtons::Ok, BoxIcon::Exclamation);
+        return;
+    }
+    if (target.kind == RecordingTarget::Kind::File || target.kind == RecordingTarget::Kind::Link) {
+        const std::string what = target.kind == RecordingTarget::Kind::File
+            ? " already exists.\nDo you want to replace it?"
+            : " already exists as a symbolic link to " + target.detail
+                + ".\nDo you want to replace the link? What it points to is left as it is.";
+        if (Ask(path + what, m_appTitle, BoxButtons::YesNo, BoxIcon::Exclamation) != BoxAnswer::Yes)
             return;
         // Yes means the next take starts the file anew, even if this run
         // recorded there before.

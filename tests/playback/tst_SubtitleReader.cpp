@@ -69,6 +69,19 @@ private slots:
         QTest::newRow("gbk bytes") << "gbk.srt"
             << QByteArray("1\n00:00:01,000 --> 00:00:02,000\n\xC4\xE3\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7\n\n")
             << "1-2 你好，世界";
+        // Bad bytes in a few cues of a UTF-8 file cost only those bytes.
+        QTest::newRow("utf-8 with two bad cues") << "bad.srt"
+            << QByteArray("1\n00:00:01,000 --> 00:00:02,000\n\xE4\xBD\xA0\xE5\xA5\xBD\n\n"
+                          "2\n00:00:03,000 --> 00:00:04,000\nbad \xFF\xFE here\n\n"
+                          "3\n00:00:05,000 --> 00:00:06,000\ncaf\xE9 au lait\n\n"
+                          "4\n00:00:07,000 --> 00:00:08,000\n\xE4\xB8\x96\xE7\x95\x8C\n\n")
+            << "1-2 你好 | 3-4 bad \uFFFD\uFFFD here | 5-6 caf\uFFFD au lait | 7-8 世界";
+        QTest::newRow("ascii with two bad cues") << "latin.srt"
+            << QByteArray("1\n00:00:01,000 --> 00:00:02,000\nhello\n\n"
+                          "2\n00:00:03,000 --> 00:00:04,000\nbad \xFF\xFE here\n\n"
+                          "3\n00:00:05,000 --> 00:00:06,000\ncaf\xE9\n\n"
+                          "4\n00:00:07,000 --> 00:00:08,000\nworld\n\n")
+            << "1-2 hello | 3-4 bad \uFFFD\uFFFD here | 5-6 caf\uFFFD | 7-8 world";
         QTest::newRow("out of order: read as written") << "order.srt"
             << QByteArray("2\n00:00:05,000 --> 00:00:06,000\nlater\n\n1\n00:00:01,000 --> 00:00:02,000\nearlier\n\n")
             << "1-2 earlier | 5-6 later";
@@ -170,6 +183,45 @@ private slots:
         QFETCH(QString, event);
         QFETCH(QString, text);
         QCOMPARE(QString::fromStdString(subtitles::PlainTextOfEvent(event.toStdString())), text);
+    }
+
+    void encodingGuess_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("gb18030");
+        const QByteArray hello = "\xE4\xBD\xA0\xE5\xA5\xBD\xEF\xBC\x8C\xE4\xB8\x96\xE7\x95\x8C";  // 你好，世界
+        const QByteArray gbkHello = "\xC4\xE3\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7";
+        QTest::newRow("ascii") << QByteArray("plain text") << false;
+        QTest::newRow("utf-8") << hello << false;
+        QTest::newRow("gbk") << gbkHello << true;
+        QTest::newRow("gbk, four-byte gb18030") << gbkHello + "\x81\x30\x81\x30" << true;
+        QTest::newRow("utf-8 with a bad byte") << hello + "\xFF" << false;
+        QTest::newRow("gbk with a bad byte") << gbkHello + "\xFF" << true;
+        QTest::newRow("neither: latin-1") << QByteArray("caf\xE9 cr\xE8me\n") << false;
+    }
+    void encodingGuess()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, gb18030);
+        QCOMPARE(subtitles::GuessEncoding(bytes.toStdString()) == subtitles::TextEncoding::Gb18030, gb18030);
+    }
+
+    void badBytesAreReplaced_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("well-formed") << QByteArray("\xE4\xBD\xA0 ok") << QString("你 ok");
+        QTest::newRow("a bad byte") << QByteArray("a\xFF" "b") << QString("a\uFFFDb");
+        QTest::newRow("cut at the end") << QByteArray("x\xE4\xBD") << QString("x\uFFFD\uFFFD");
+        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << QString("\uFFFD\uFFFD\uFFFD");
+    }
+    void badBytesAreReplaced()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const std::string mended = subtitles::ValidUtf8(bytes.toStdString());
+        QVERIFY(subtitles::IsUtf8(mended));
+        QCOMPARE(QString::fromStdString(mended), text);
     }
 
     void utf8Check_data()

@@ -7,7 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 void click(CRecorderDlg& d, int id) { static_cast<QPushButton*>(d.GetDlgItem(id))->click(); }
@@ -202,6 +207,47 @@ private slots:
         // Yes means the next take replaces the file instead of adding to it.
         QCOMPARE(h.recorder->calls, std::vector<std::string>{"ReplaceFile " + song + ".mp3"});
         QCOMPARE(ReadFileBytes(song + ".mp3").value_or(""), std::string("an earlier recording"));
+    }
+
+    // What lies under the final name is looked at, never followed: a link
+    // (also one that leads nowhere) is asked about, and anything but a
+    // file is refused at once, the path left as it was.
+    void specialTargetsAreAskedAboutOrRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("link") << "link" << true << "already exists as a symbolic link to ";
+        QTest::newRow("dangling link") << "dangling" << true << "already exists as a symbolic link to ";
+        QTest::newRow("FIFO") << "fifo" << false << " is a FIFO (named pipe), not a file: a recording cannot be written there.";
+        QTest::newRow("folder") << "folder" << false << " is a folder, not a file: a recording cannot be written there.";
+    }
+    void specialTargetsAreAskedAboutOrRefused()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, asked);
+        QFETCH(QString, told);
+        DialogHarness h;
+        CRecorderDlg& d = *h.dialog;
+        const std::string chosen = h.path("voice"), target = chosen + ".mp3", victim = h.path("victim");
+        if (kind == "link") QVERIFY(WriteFileBytes(victim, "someone else's"));
+        if (kind == "link" || kind == "dangling") QCOMPARE(::symlink(victim.c_str(), target.c_str()), 0);
+        if (kind == "fifo") QCOMPARE(::mkfifo(target.c_str(), 0644), 0);
+        if (kind == "folder") QVERIFY(QDir().mkdir(QString::fromStdString(target)));
+        for (const BoxAnswer answer : {BoxAnswer::No, BoxAnswer::Yes}) {
+            h.prompts.saveAnswers.push_back(chosen);
+            h.prompts.answers.push_back(answer);
+            d.OnChooseOutputFile();
+            QVERIFY(!h.prompts.messages.empty());
+            const auto& message = h.prompts.messages.back();
+            QVERIFY2(message.text.find(told.toStdString()) != std::string::npos, message.text.c_str());
+            QCOMPARE(message.buttons, asked ? BoxButtons::YesNo : BoxButtons::Ok);
+            const bool taken = asked && answer == BoxAnswer::Yes;
+            QCOMPARE(d.m_recordPath, taken ? target : std::string());
+            QCOMPARE(h.recorder->calls, taken ? std::vector<std::string>{"ReplaceFile " + target} : std::vector<std::string>{});
+        }
+        if (kind == "link") QCOMPARE(ReadFileBytes(victim).value_or(""), std::string("someone else's"));
+        if (kind == "dangling") QVERIFY(!QFileInfo::exists(QString::fromStdString(victim)));
     }
 
     void overlongChosenPathChangesNothing()

@@ -7,8 +7,11 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 // A harness whose recorder is the real engine on a gated tone, which the
@@ -74,6 +77,31 @@ private slots:
         QVERIFY2(std::abs(decodedSeconds(chosen + ".mp3") - 1.2) < 0.1, qPrintable(QString::number(decodedSeconds(chosen + ".mp3"))));
         QVERIFY(g.recordTake(1.2));
         QVERIFY2(std::abs(decodedSeconds(chosen + ".mp3") - 2.4) < 0.1, qPrintable(QString::number(decodedSeconds(chosen + ".mp3"))));
+    }
+
+    // Yes to replacing a symbolic link records into a file of its own in
+    // the link's place; what the link pointed to keeps its bytes.
+    void replacingALinkNeverWritesThroughIt()
+    {
+        GatedHarness g(gated());
+        CRecorderDlg& d = *g.h.dialog;
+        const std::string chosen = g.h.path("link"), victim = g.h.path("victim");
+        {
+            QFile file(QString::fromStdString(victim));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("someone else's file");
+        }
+        QCOMPARE(::symlink(victim.c_str(), (chosen + ".mp3").c_str()), 0);
+        g.h.prompts.saveAnswers.push_back(chosen);
+        g.h.prompts.answers.push_back(BoxAnswer::Yes);
+        d.OnChooseOutputFile();
+        QVERIFY(g.recordTake(1.2));
+        QVERIFY(g.h.prompts.messages.size() == 1);  // the question, and no failure
+        QVERIFY(!QFileInfo(QString::fromStdString(chosen + ".mp3")).isSymLink());
+        QVERIFY2(std::abs(decodedSeconds(chosen + ".mp3") - 1.2) < 0.1, qPrintable(QString::number(decodedSeconds(chosen + ".mp3"))));
+        QFile file(QString::fromStdString(victim));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("someone else's file"));
     }
 
     void recordWithoutSoundInputTellsAndShowsNothing()

@@ -31,16 +31,17 @@ class FaultyOutputFile : public IOutputFile {
 public:
     explicit FaultyOutputFile(std::shared_ptr<DiskFaults> faults) : m_faults(std::move(faults)) {}
 
-    bool open(const std::string& path, bool append) override
+    bool open(const std::string& path, OpenMode mode) override
     {
         m_error = 0;
-        return m_file.open(path, append);
+        return m_file.open(path, mode);
     }
     bool write(std::span<const std::uint8_t> bytes) override;
     bool sync() override;
     void close() override { m_file.close(); }
     void reset() override { m_file.reset(); }
     int lastError() const override { return m_error ? m_error : m_file.lastError(); }
+    std::string openFailure() const override { return m_file.openFailure(); }
     std::uint64_t size() const override { return m_file.size(); }
 
 private:
