@@ -149,7 +149,8 @@ void Reader::readAll(std::vector<SubtitleLine>& lines, const std::atomic<bool>& 
 
 std::string FindSidecar(const std::string& mediaPath)
 {
-    static const char* const kExtensions[] = {".srt", ".vtt", ".ass", ".ssa", ".SRT", ".VTT", ".ASS", ".SSA"};
+    static const char* const kExtensions[] = {".srt", ".vtt", ".ass", ".ssa", ".lrc",
+                                                  ".SRT", ".VTT", ".ASS", ".SSA", ".LRC"};
     if (mediaPath.empty())
         return {};
     for (const char* extension : kExtensions) {

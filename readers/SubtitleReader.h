@@ -20,7 +20,7 @@ inline constexpr std::size_t kMaxLines = 1'000'000;
 inline constexpr std::size_t kMaxTextBytes = 4096;
 
 // The subtitle file beside a media file with the same base name (.srt,
-// .vtt, .ass, .ssa, in that order, in lower or upper case); empty if none.
+// .vtt, .ass, .ssa, .lrc, in that order, in lower or upper case); empty if none.
 std::string FindSidecar(const std::string& mediaPath);
 
 // The lines of a subtitle file. Bytes that are not UTF-8 (nor UTF-16 with
