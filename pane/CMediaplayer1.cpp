@@ -45,7 +45,7 @@ QLabel* makeLineLabel(QWidget* parent)
 }  // namespace
 
 CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaReaders& readers, QWidget* parent)
-    : QWidget(parent), m_engine(std::move(engine))
+    : QWidget(parent), m_engine(std::move(engine)), m_findSentences(readers.findSentences)
 {
     setObjectName("CMediaplayer1");
     setAccessibleName("媒体播放器");
@@ -95,6 +95,7 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaRe
     connect(m_bar, &PlayerControlBar::seeked, m_waveform, &WaveformView::jumpTo);
     connect(m_bar, &PlayerControlBar::seeked, this, [this](double seconds) { showLineAt(seconds); });
     connect(m_subtitles, &SubtitleTrack::linesChanged, this, [this] { onLinesChanged(); });
+    connect(m_waveform, &WaveformView::overviewDone, this, [this] { offerFoundSentences(); });
 }
 
 // The children refer to the engine: they go first.
@@ -231,6 +232,16 @@ void CMediaplayer1::onLinesChanged()
     m_lineShown = nullptr;
     m_line->clear();
     showLineAt(m_engine->Status().position);
+    offerFoundSentences();
+}
+
+void CMediaplayer1::offerFoundSentences()
+{
+    const IWaveformOverview* overview = m_waveform->overview();
+    if (!m_findSentences || !overview || overview->state() != IWaveformOverview::State::Done
+        || m_subtitles->loading() || !m_subtitles->lines().empty())
+        return;
+    m_subtitles->setFoundLines(m_findSentences(overview->levels()));
 }
 
 void CMediaplayer1::showLineAt(double seconds)

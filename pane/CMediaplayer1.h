@@ -82,6 +82,9 @@ private:
     void showVideo(bool video);
     void prepareEngineOnce();
     void onLinesChanged();
+    // A file whose reading found no lines takes the sentences found from
+    // its pauses, once its overview is done.
+    void offerFoundSentences();
     void showLineAt(double seconds);
     // The position the line keys start from; nothing (and the user told
     // why) when there are no lines or no position.
@@ -92,6 +95,7 @@ private:
     void placeBarOverPicture();
 
     std::unique_ptr<IMediaEngine> m_engine;
+    const std::function<SubtitleLines(const LevelTrack&)> m_findSentences;
     VideoView* m_video;
     WaveformView* m_waveform;
     PlayerControlBar* m_bar;

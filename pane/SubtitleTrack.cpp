@@ -24,6 +24,14 @@ void SubtitleTrack::clear()
     }
 }
 
+void SubtitleTrack::setFoundLines(SubtitleLines lines)
+{
+    if (m_loader || !m_lines.empty() || lines.empty())
+        return;
+    m_lines = std::move(lines);
+    emit linesChanged();
+}
+
 bool SubtitleTrack::loading() const { return m_loader != nullptr; }
 
 // A call posted by a loader since replaced finds the new one unfinished, or

@@ -18,6 +18,9 @@ public:
     // Starts reading the lines of a media file, dropping the last ones.
     void open(const std::string& mediaPath);
     void clear();
+    // Lines found some other way (the sentences of a file without a text
+    // file), taken only once the loader has read none: a file's own lines win.
+    void setFoundLines(SubtitleLines lines);
     // The lines are being read: until they are taken, on the GUI thread.
     bool loading() const;
     const SubtitleLines& lines() const { return m_lines; }
