@@ -9,7 +9,7 @@
 struct SentenceRules {
     // A pause at least this long ends a sentence; a shorter one (a comma,
     // a breath, the closure of a stop) does not.
-    double sentencePause = 0.25;
+    double sentencePause = 0.28;
     // A stretch shorter than this joins its neighbour.
     double shortest = 0.6;
     // A stretch longer than this is split at its longest inner pause.

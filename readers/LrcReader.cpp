@@ -162,8 +162,11 @@ void readRow(const std::string& row, std::vector<Entry>& entries, double& offset
 
 std::string TextAsUtf8(const std::string& bytes)
 {
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        return bytes.substr(3);
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        // Marked as UTF-8, yet broken here and there: the broken bytes go.
+        std::string rest = bytes.substr(3);
+        return IsUtf8(rest) ? rest : converted(rest, "UTF-8", 1);
+    }
     if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
         return converted(bytes, "UTF-16", 2);  // the mark says which end first, and is dropped
     if (IsUtf8(bytes))

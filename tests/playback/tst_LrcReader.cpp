@@ -52,6 +52,8 @@ private slots:
             << QByteArray("[00:01.00]<00:01.00>One <00:01.50>two\n") << 3.0 << "1-3 One two";
         QTest::newRow("UTF-8 with its mark")
             << QByteArray("\xEF\xBB\xBF[00:01.00]你好\n") << 2.0 << "1-2 你好";
+        QTest::newRow("UTF-8 with its mark, a broken byte dropped")
+            << QByteArray("\xEF\xBB\xBF[00:01.00]A\xFF\xC3" "B\n") << 2.0 << "1-2 AB";
         QTest::newRow("GBK")
             << QByteArray("[ti:\xB5\xDA\xD2\xBB\xBF\xCE]\n[00:01.00]\xC4\xE3\xBA\xC3\n") << 2.0 << "1-2 你好";
         QTest::newRow("UTF-16 with its mark")
