@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <filesystem>
 
 namespace {
 // The label under the waveform keeps room for two rows of a line, so that
@@ -115,7 +116,7 @@ void CMediaplayer1::showVideo(bool video)
         leaveFullScreen();
     m_video->setVisible(video);
     m_waveform->setVisible(!video);
-    m_line->setVisible(!video && m_subtitlesShown && !m_subtitles->lines().empty());
+    m_line->setVisible(lineTextWanted());
 }
 
 // The pane stays as it is (black) until the overview knows whether the
@@ -141,6 +142,7 @@ void CMediaplayer1::SetMediaFile(const std::string& path)
         throw;
     }
     if (!same) {
+        m_unreadTold = false;
         m_waveform->open(path);
         m_subtitles->open(path);
     }
@@ -228,11 +230,22 @@ void CMediaplayer1::onLinesChanged()
     for (const SubtitleLine& line : m_subtitles->lines().lines())
         starts.push_back(line.start);
     m_waveform->setLineStarts(std::move(starts));
-    m_line->setVisible(m_video->isHidden() && m_subtitlesShown && !m_subtitles->lines().empty());
+    m_line->setVisible(lineTextWanted());
     m_lineShown = nullptr;
     m_line->clear();
     showLineAt(m_engine->Status().position);
+    const std::string& unread = m_subtitles->unreadFile();
+    if (!unread.empty() && !m_unreadTold) {
+        m_unreadTold = true;
+        tell("读不出字幕文件 " + QString::fromStdString(std::filesystem::path(unread).filename().string()));
+    }
     offerFoundSentences();
+}
+
+// The line's text under the waveform, for media without video whose lines have text.
+bool CMediaplayer1::lineTextWanted() const
+{
+    return m_video->isHidden() && m_subtitlesShown && !m_subtitles->lines().empty() && !m_subtitles->found();
 }
 
 void CMediaplayer1::offerFoundSentences()
@@ -377,6 +390,6 @@ void CMediaplayer1::toggleSubtitles()
         return;  // the player has none to show or hide
     }
     m_subtitlesShown = shown;
-    m_line->setVisible(m_video->isHidden() && shown && !m_subtitles->lines().empty());
+    m_line->setVisible(lineTextWanted());
     tell(shown ? "显示字幕" : "隐藏字幕");
 }

@@ -85,6 +85,7 @@ private:
     // A file whose reading found no lines takes the sentences found from
     // its pauses, once its overview is done.
     void offerFoundSentences();
+    bool lineTextWanted() const;
     void showLineAt(double seconds);
     // The position the line keys start from; nothing (and the user told
     // why) when there are no lines or no position.
@@ -103,6 +104,7 @@ private:
     SubtitleTrack* m_subtitles;
     std::unique_ptr<FullScreenSwitch> m_fullScreen;
     bool m_subtitlesShown = true;
+    bool m_unreadTold = false;  // a text file that gave no line has been told of
     const void* m_lineShown = nullptr;  // the line the label shows
     bool m_setUpStarted = false;  // the engine has been asked to prepare
     std::string m_shownStamp;  // the file the panes show; see SetMediaFile

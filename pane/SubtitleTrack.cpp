@@ -18,6 +18,8 @@ void SubtitleTrack::open(const std::string& mediaPath)
 void SubtitleTrack::clear()
 {
     m_loader.reset();
+    m_unread.clear();
+    m_found = false;
     if (!m_lines.empty()) {
         m_lines = SubtitleLines();
         emit linesChanged();
@@ -29,6 +31,7 @@ void SubtitleTrack::setFoundLines(SubtitleLines lines)
     if (m_loader || !m_lines.empty() || lines.empty())
         return;
     m_lines = std::move(lines);
+    m_found = true;
     emit linesChanged();
 }
 
@@ -41,6 +44,7 @@ void SubtitleTrack::onLoaded()
     if (!m_loader || !m_loader->finished())
         return;
     m_lines = m_loader->lines();
+    m_unread = m_loader->unreadFile();
     m_loader.reset();
     emit linesChanged();
 }

@@ -24,6 +24,10 @@ public:
     // The lines are being read: until they are taken, on the GUI thread.
     bool loading() const;
     const SubtitleLines& lines() const { return m_lines; }
+    // The lines are found ones, without text.
+    bool found() const { return m_found; }
+    // The text file beside the media that gave no line; see ISubtitleLoader.
+    const std::string& unreadFile() const { return m_unread; }
 
 signals:
     // The lines have been read: the ones of the file opened last.
@@ -35,4 +39,6 @@ private:
     const SubtitlesOpener m_openSubtitles;
     std::unique_ptr<ISubtitleLoader> m_loader;
     SubtitleLines m_lines;
+    bool m_found = false;
+    std::string m_unread;
 };

@@ -15,6 +15,9 @@ public:
     virtual bool finished() const = 0;
     // The lines read; empty until finished.
     virtual SubtitleLines lines() const = 0;
+    // The text file beside the media that was there but gave no line
+    // (damaged, empty, or of no known form); empty otherwise. Once finished.
+    virtual std::string unreadFile() const { return {}; }
 };
 
 // Starts reading the lines of a media file; `done` runs on the reading

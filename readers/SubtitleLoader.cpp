@@ -65,6 +65,7 @@ void SubtitleLoader::run()
         const std::lock_guard lock(m_mutex);
         m_lines = std::move(lines);
         m_source = m_lines.empty() ? std::string() : sidecar;
+        m_unread = m_lines.empty() ? sidecar : std::string();
     }
     m_finished = true;
     if (m_done)
@@ -75,6 +76,12 @@ SubtitleLines SubtitleLoader::lines() const
 {
     const std::lock_guard lock(m_mutex);
     return m_lines;
+}
+
+std::string SubtitleLoader::unreadFile() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_unread;
 }
 
 std::string SubtitleLoader::source() const

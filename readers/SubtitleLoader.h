@@ -25,6 +25,7 @@ public:
     // The subtitle file the lines came from; empty when they came from the
     // media file or there are none.
     std::string source() const;
+    std::string unreadFile() const override;
 
 private:
     void run();
@@ -36,5 +37,6 @@ private:
     mutable std::mutex m_mutex;
     SubtitleLines m_lines;  // under m_mutex
     std::string m_source;   // under m_mutex
+    std::string m_unread;   // under m_mutex
     std::thread m_thread;   // last: starts once everything above exists
 };

@@ -216,6 +216,7 @@ private slots:
                      qPrintable(QString::number(view.lineStarts()[i])));
         }
         QCOMPARE(player.subtitles().lines().lines().back().text, std::string());
+        QVERIFY(player.lineLabel()->isHidden());  // no text to show under the waveform
 
         const std::string lined = m_dir.filePath("lined.wav").toStdString();
         WriteSpansWav(lined, spans, 16000);
@@ -225,6 +226,14 @@ private slots:
         QTRY_VERIFY(!player.subtitles().loading());
         QCoreApplication::processEvents();
         QCOMPARE(view.lineStarts(), std::vector<double>{0.4});
+
+        // A damaged lyric file is told of, and the sentences stand in for it.
+        const std::string damaged = m_dir.filePath("damaged.wav").toStdString();
+        WriteSpansWav(damaged, spans, 16000);
+        WriteBytes(m_dir.filePath("damaged.lrc").toStdString(), std::string("[00:0\x01\xFF\xFE]]x[", 12));
+        player.SetMediaFile(damaged);
+        QTRY_COMPARE(view.lineStarts().size(), std::size_t(3));
+        QCOMPARE(player.statusTip(), QString("读不出字幕文件 damaged.lrc"));
     }
 };
 
