@@ -280,7 +280,11 @@ void CMediaplayer1::tell(const QString& text)
 std::optional<double> CMediaplayer1::lineKeyPosition()
 {
     if (m_subtitles->lines().empty()) {
-        tell(m_subtitles->loading() ? "字幕行还在读取中" : "这个文件没有字幕行");
+        const IWaveformOverview* overview = m_waveform->overview();
+        const bool finding = m_findSentences && overview
+            && (overview->state() == IWaveformOverview::State::Opening
+                || overview->state() == IWaveformOverview::State::Decoding);
+        tell(m_subtitles->loading() ? "字幕行还在读取中" : finding ? "还在按停顿分句" : "这个文件没有字幕行");
         return std::nullopt;
     }
     try {

@@ -26,7 +26,8 @@ class WaveformView;
 // double-click on the picture) shows the video full screen and back, and
 // Esc leaves full screen. For media without video the line playing is
 // shown as text under the waveform, which marks where each line starts.
-// The waveform and the lines are read by the readers handed in.
+// The waveform and the lines are read by the readers handed in; a file
+// without lines of its own takes the sentences found from its pauses.
 class CMediaplayer1 : public QWidget {
     Q_OBJECT
 public:
