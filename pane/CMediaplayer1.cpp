@@ -18,6 +18,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <cmath>
+#include <filesystem>
 
 namespace {
 // The label under the waveform keeps room for two rows of a line, so that
@@ -47,7 +48,7 @@ QLabel* makeLineLabel(QWidget* parent)
 }  // namespace
 
 CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaReaders& readers, QWidget* parent)
-    : QWidget(parent), m_engine(std::move(engine))
+    : QWidget(parent), m_engine(std::move(engine)), m_findSentences(readers.findSentences)
 {
     setObjectName("CMediaplayer1");
     setAccessibleName("媒体播放器");
@@ -101,6 +102,7 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaRe
     // The size kept from last time; the engine takes it once it starts.
     if (m_subtitleSize.scale() != 1.0)
         tellSubtitleLayout();
+    connect(m_waveform, &WaveformView::overviewDone, this, [this] { offerFoundSentences(); });
 }
 
 // The children refer to the engine: they go first.
@@ -120,7 +122,7 @@ void CMediaplayer1::showVideo(bool video)
         leaveFullScreen();
     m_video->setVisible(video);
     m_waveform->setVisible(!video);
-    m_line->setVisible(!video && m_subtitlesShown && !m_subtitles->lines().empty());
+    m_line->setVisible(lineTextWanted());
 }
 
 // The pane stays as it is (black) until the overview knows whether the
@@ -146,6 +148,7 @@ void CMediaplayer1::SetMediaFile(const std::string& path)
         throw;
     }
     if (!same) {
+        m_unreadTold = false;
         m_waveform->open(path);
         m_subtitles->open(path);
     }
@@ -233,12 +236,33 @@ void CMediaplayer1::onLinesChanged()
     for (const SubtitleLine& line : m_subtitles->lines().lines())
         starts.push_back(line.start);
     m_waveform->setLineStarts(std::move(starts));
-    m_line->setVisible(m_video->isHidden() && m_subtitlesShown && !m_subtitles->lines().empty());
+    m_line->setVisible(lineTextWanted());
     // The last file's line goes, its text and its name alike.
     showLine(nullptr);
     showLineAt(m_engine->Status().position);
-    if (!m_subtitles->problem().empty())
+    const std::string& unread = m_subtitles->unreadFile();
+    if (!m_subtitles->problem().empty()) {
         tell(QString::fromStdString(m_subtitles->problem()));
+    } else if (!unread.empty() && !m_unreadTold) {
+        m_unreadTold = true;
+        tell("读不出字幕文件 " + QString::fromStdString(std::filesystem::path(unread).filename().string()));
+    }
+    offerFoundSentences();
+}
+
+// The line's text under the waveform, for media without video whose lines have text.
+bool CMediaplayer1::lineTextWanted() const
+{
+    return m_video->isHidden() && m_subtitlesShown && !m_subtitles->lines().empty() && !m_subtitles->found();
+}
+
+void CMediaplayer1::offerFoundSentences()
+{
+    const IWaveformOverview* overview = m_waveform->overview();
+    if (!m_findSentences || !overview || overview->state() != IWaveformOverview::State::Done
+        || m_subtitles->loading() || !m_subtitles->lines().empty())
+        return;
+    m_subtitles->setFoundLines(m_findSentences(overview->levels()));
 }
 
 void CMediaplayer1::showLineAt(double seconds)
@@ -268,7 +292,11 @@ void CMediaplayer1::tell(const QString& text)
 std::optional<double> CMediaplayer1::lineKeyPosition()
 {
     if (m_subtitles->lines().empty()) {
-        tell(m_subtitles->loading() ? "字幕行还在读取中" : "这个文件没有字幕行");
+        const IWaveformOverview* overview = m_waveform->overview();
+        const bool finding = m_findSentences && overview
+            && (overview->state() == IWaveformOverview::State::Opening
+                || overview->state() == IWaveformOverview::State::Decoding);
+        tell(m_subtitles->loading() ? "字幕行还在读取中" : finding ? "还在按停顿分句" : "这个文件没有字幕行");
         return std::nullopt;
     }
     try {
@@ -417,6 +445,6 @@ void CMediaplayer1::toggleSubtitles()
         return;  // the player has none to show or hide
     }
     m_subtitlesShown = shown;
-    m_line->setVisible(m_video->isHidden() && shown && !m_subtitles->lines().empty());
+    m_line->setVisible(lineTextWanted());
     tell(shown ? "显示字幕" : "隐藏字幕");
 }

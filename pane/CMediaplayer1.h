@@ -29,7 +29,8 @@ class WaveformView;
 // double-click on the picture) shows the video full screen and back, and
 // Esc leaves full screen. Full screen, the lines stay clear of the bar. For media without video the line playing is
 // shown as text under the waveform, which marks where each line starts.
-// The waveform and the lines are read by the readers handed in.
+// The waveform and the lines are read by the readers handed in; a file
+// without lines of its own takes the sentences found from its pauses.
 class CMediaplayer1 : public QWidget {
     Q_OBJECT
 public:
@@ -86,6 +87,10 @@ private:
     void showVideo(bool video);
     void prepareEngineOnce();
     void onLinesChanged();
+    // A file whose reading found no lines takes the sentences found from
+    // its pauses, once its overview is done.
+    void offerFoundSentences();
+    bool lineTextWanted() const;
     void showLineAt(double seconds);
     void showLine(const SubtitleLine* line);
     // The position the line keys start from; nothing (and the user told
@@ -101,6 +106,7 @@ private:
     void tellSubtitleLayout();
 
     std::unique_ptr<IMediaEngine> m_engine;
+    const std::function<SubtitleLines(const LevelTrack&)> m_findSentences;
     VideoView* m_video;
     WaveformView* m_waveform;
     PlayerControlBar* m_bar;
@@ -109,6 +115,7 @@ private:
     std::unique_ptr<FullScreenSwitch> m_fullScreen;
     bool m_subtitlesShown = true;
     SubtitleSize m_subtitleSize;
+    bool m_unreadTold = false;  // a text file that gave no line has been told of
     const void* m_lineShown = nullptr;  // the line the label shows
     bool m_setUpStarted = false;  // the engine has been asked to prepare
     std::string m_shownStamp;  // the file the panes show; see SetMediaFile

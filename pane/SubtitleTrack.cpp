@@ -19,10 +19,21 @@ void SubtitleTrack::clear()
 {
     m_loader.reset();
     m_problem.clear();
+    m_unread.clear();
+    m_found = false;
     if (!m_lines.empty()) {
         m_lines = SubtitleLines();
         emit linesChanged();
     }
+}
+
+void SubtitleTrack::setFoundLines(SubtitleLines lines)
+{
+    if (m_loader || !m_lines.empty() || lines.empty())
+        return;
+    m_lines = std::move(lines);
+    m_found = true;
+    emit linesChanged();
 }
 
 bool SubtitleTrack::loading() const { return m_loader != nullptr; }
@@ -35,6 +46,7 @@ void SubtitleTrack::onLoaded()
         return;
     m_lines = m_loader->takeLines();
     m_problem = m_loader->problem();
+    m_unread = m_loader->unreadFile();
     m_loader.reset();
     emit linesChanged();
 }

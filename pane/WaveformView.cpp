@@ -45,6 +45,7 @@ void WaveformView::open(const std::string& path)
 {
     clear();
     m_kindTold = false;
+    m_doneTold = false;
     m_overview = m_openOverview(path, [this] { postOverviewChange(); });
 }
 
@@ -74,6 +75,10 @@ void WaveformView::onOverviewChange()
     if (!m_kindTold && state != IWaveformOverview::State::Opening) {
         m_kindTold = true;
         emit mediaKindKnown(state == IWaveformOverview::State::Video);
+    }
+    if (!m_doneTold && state == IWaveformOverview::State::Done) {
+        m_doneTold = true;
+        emit overviewDone();
     }
     m_waveformStale = true;
     update();

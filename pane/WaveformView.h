@@ -50,6 +50,8 @@ signals:
     void seekRequested(double seconds);
     // The overview has found out whether the file has video to show.
     void mediaKindKnown(bool video);
+    // The overview has read the whole file: its levels are there.
+    void overviewDone();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -80,6 +82,7 @@ private:
     std::unique_ptr<IWaveformOverview> m_overview;
     std::atomic<bool> m_changePosted{false};
     bool m_kindTold = false;
+    bool m_doneTold = false;
     PlayerStatus m_status;
     PositionClock m_clock;
     double m_passageStart = 0.0;

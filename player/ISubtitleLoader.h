@@ -18,6 +18,9 @@ public:
     // Why the lines of a subtitle file that is there were not read, for the
     // user ("字幕文件太大…"); empty when they were, or there is none.
     virtual std::string problem() const = 0;
+    // The text file beside the media that was read but gave no line
+    // (damaged, empty, or of no known form); empty otherwise. Once finished.
+    virtual std::string unreadFile() const { return {}; }
 };
 
 // Starts reading the lines of a media file; `done` runs on the reading

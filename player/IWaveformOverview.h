@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/LevelTrack.h"
 #include "player/PeakStore.h"
 
 #include <functional>
@@ -21,6 +22,9 @@ public:
     virtual std::vector<Peak> columns(double from, double to, int count) const = 0;
     virtual double decodedSeconds() const = 0;
     virtual float loudest() const = 0;
+    // The level of every short frame of the file, taken in the same pass
+    // as the peaks; empty until the state is Done.
+    virtual LevelTrack levels() const { return {}; }
 };
 
 // Starts the overview of a file; `changed` runs on the reading thread

@@ -28,6 +28,7 @@ public:
     // The subtitle file the lines came from; empty when they came from the
     // media file or there are none.
     std::string source() const;
+    std::string unreadFile() const override;
 
 private:
     void run();
@@ -40,5 +41,6 @@ private:
     SubtitleLines m_lines;  // under m_mutex
     std::string m_source;   // under m_mutex
     std::string m_problem;  // under m_mutex
+    std::string m_unread;   // under m_mutex
     std::thread m_thread;   // last: starts once everything above exists
 };

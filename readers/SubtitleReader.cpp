@@ -163,7 +163,8 @@ std::uintmax_t SizeOfFile(const std::string& path)
 
 std::string FindSidecar(const std::string& mediaPath)
 {
-    static const char* const kExtensions[] = {".srt", ".vtt", ".ass", ".ssa", ".SRT", ".VTT", ".ASS", ".SSA"};
+    static const char* const kExtensions[] = {".srt", ".vtt", ".ass", ".ssa", ".lrc",
+                                                  ".SRT", ".VTT", ".ASS", ".SSA", ".LRC"};
     if (mediaPath.empty())
         return {};
     for (const char* extension : kExtensions) {

@@ -24,7 +24,7 @@ inline constexpr std::size_t kMaxTextBytes = 4096;
 std::uintmax_t SizeOfFile(const std::string& path);
 
 // The subtitle file beside a media file with the same base name (.srt,
-// .vtt, .ass, .ssa, in that order, in lower or upper case); empty if none.
+// .vtt, .ass, .ssa, .lrc, in that order, in lower or upper case); empty if none.
 std::string FindSidecar(const std::string& mediaPath);
 
 // The lines of a subtitle file, in UTF-8 (bytes that are not are mended),

@@ -210,6 +210,7 @@ void WaveformOverview::run()
     {
         const std::lock_guard lock(m_mutex);
         m_store.emplace(d.rate, d.expectedSamples());
+        m_meter.emplace(d.rate);
     }
     setState(State::Decoding);
     bool any = false;
@@ -219,6 +220,7 @@ void WaveformOverview::run()
             if (const float* samples = d.toMono(count)) {
                 const std::lock_guard lock(m_mutex);
                 m_store->add(samples, static_cast<std::size_t>(count));
+                m_meter->add(samples, static_cast<std::size_t>(count));
                 any = true;
             }
             ff().av_frame_unref(d.frame.get());
@@ -245,6 +247,7 @@ void WaveformOverview::run()
     {
         const std::lock_guard lock(m_mutex);
         m_store->finish();
+        m_meter->finish();
     }
     setState(any ? State::Done : State::Failed);
 }
@@ -267,6 +270,14 @@ float WaveformOverview::loudest() const
 {
     const std::lock_guard lock(m_mutex);
     return m_store ? m_store->loudest() : 0.0f;
+}
+
+LevelTrack WaveformOverview::levels() const
+{
+    if (state() != State::Done)
+        return {};
+    const std::lock_guard lock(m_mutex);
+    return m_meter ? m_meter->track() : LevelTrack{};
 }
 
 std::size_t WaveformOverview::bytesReserved() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/IWaveformOverview.h"
+#include "player/LevelMeter.h"
 
 #include <atomic>
 #include <functional>
@@ -32,6 +33,7 @@ public:
     std::vector<Peak> columns(double from, double to, int count) const override;
     double decodedSeconds() const override;
     float loudest() const override;
+    LevelTrack levels() const override;
     // Memory held for the peaks.
     std::size_t bytesReserved() const;
 
@@ -49,6 +51,7 @@ private:
     std::atomic<State> m_state{State::Opening};
     mutable std::mutex m_mutex;
     std::optional<PeakStore> m_store;  // under m_mutex
+    std::optional<LevelMeter> m_meter; // under m_mutex
     std::int64_t m_lastNotifyMs = 0;   // decoding thread only
     std::thread m_thread;              // last: starts once everything above exists
 };

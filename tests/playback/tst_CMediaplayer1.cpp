@@ -11,6 +11,8 @@
 #include "pane/VideoView.h"
 #include "pane/WaveformView.h"
 #include "player/VideoFrames.h"
+#include "pane/SubtitleTrack.h"
+#include "practice/SentenceFinder.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -229,6 +231,47 @@ private slots:
         QCOMPARE(engine.preparations, 1);
     }
 
+
+    // A lesson without a text file shows the sentences found from its
+    // pauses as ticks; beside a text file, the file's own lines win.
+    void fileWithoutTextFileGetsItsSentences()
+    {
+        const std::vector<ToneSpan> spans{{0.5, 0}, {1.5, 220, 0.3, true}, {0.6, 0}, {2.0, 180, 0.3, true},
+                                          {0.6, 0}, {1.2, 250, 0.3, true}, {0.5, 0}};
+        MediaReaders readers = MakeDefaultMediaReaders();
+        readers.findSentences = [](const LevelTrack& track) { return FindSentences(track); };
+        CMediaplayer1 player(std::make_unique<FakePlayerEngine>(), readers);
+        WaveformView& view = *player.waveformView();
+
+        const std::string plain = m_dir.filePath("plain.wav").toStdString();
+        WriteSpansWav(plain, spans, 16000);
+        player.SetMediaFile(plain);
+        QTRY_COMPARE(view.lineStarts().size(), std::size_t(3));
+        const double pausesEnd[] = {0.5, 2.6, 5.2};
+        for (std::size_t i = 0; i < 3; ++i) {
+            QVERIFY2(view.lineStarts()[i] < pausesEnd[i] && view.lineStarts()[i] > pausesEnd[i] - 0.6,
+                     qPrintable(QString::number(view.lineStarts()[i])));
+        }
+        QCOMPARE(player.subtitles().lines().lines().back().text, std::string());
+        QVERIFY(player.lineLabel()->isHidden());  // no text to show under the waveform
+
+        const std::string lined = m_dir.filePath("lined.wav").toStdString();
+        WriteSpansWav(lined, spans, 16000);
+        WriteBytes(m_dir.filePath("lined.srt").toStdString(), "1\n00:00:00,400 --> 00:00:04,000\nall\n\n");
+        player.SetMediaFile(lined);
+        QTRY_VERIFY(view.overview() && view.overview()->state() == IWaveformOverview::State::Done);
+        QTRY_VERIFY(!player.subtitles().loading());
+        QCoreApplication::processEvents();
+        QCOMPARE(view.lineStarts(), std::vector<double>{0.4});
+
+        // A damaged lyric file is told of, and the sentences stand in for it.
+        const std::string damaged = m_dir.filePath("damaged.wav").toStdString();
+        WriteSpansWav(damaged, spans, 16000);
+        WriteBytes(m_dir.filePath("damaged.lrc").toStdString(), std::string("[00:0\x01\xFF\xFE]]x[", 12));
+        player.SetMediaFile(damaged);
+        QTRY_COMPARE(view.lineStarts().size(), std::size_t(3));
+        QCOMPARE(player.statusTip(), QString("读不出字幕文件 damaged.lrc"));
+    }
 };
 
 QTEST_MAIN(TstCMediaplayer1)

@@ -1,5 +1,6 @@
 // The waveform overview: FFmpeg decoding on its own thread into bounded peaks.
 #include "support/TestMedia.h"
+#include "player/LevelMeter.h"
 #include "player/PeakStore.h"
 #include "readers/WaveformOverview.h"
 
@@ -68,6 +69,12 @@ private slots:
             QVERIFY2(silence ? peak < 0.01f : peak > 0.2f, qPrintable(QString("column %1: %2").arg(c).arg(peak)));
         }
         QVERIFY(overview.loudest() > 0.2f && overview.loudest() < 0.3f);
+        // The levels of the same pass: 10 ms frames, a tone's RMS (0.25 / sqrt 2) and silence.
+        const LevelTrack levels = overview.levels();
+        QCOMPARE(levels.frameSeconds, LevelMeter::kFrameSeconds);
+        QVERIFY(std::abs(double(levels.levels.size()) * levels.frameSeconds - overview.decodedSeconds()) < 0.011);
+        QVERIFY2(std::abs(levels.levels[50] - 0.177f) < 0.01f, qPrintable(QString::number(levels.levels[50])));
+        QVERIFY(levels.levels[150] < 0.001f);
         // Beyond the end there is nothing to show.
         QVERIFY(overview.columns(6.0, 7.0, 4)[0].empty());
     }
@@ -123,6 +130,24 @@ private slots:
     }
 
     // A file far longer than announced keeps to the fixed number of buckets.
+    // Past its bound the meter merges frames: the levels keep their place
+    // and their power; a sample that is not finite silences only its frame.
+    void levelsStayBoundedAndInPlace()
+    {
+        LevelMeter meter(100);  // one sample a frame
+        std::vector<float> samples(LevelMeter::kMaxFrames + 10, 0.0f);
+        samples[1000] = 0.8f;
+        samples[2000] = NAN;
+        meter.add(samples.data(), samples.size());
+        meter.finish();
+        const LevelTrack track = meter.track();
+        QVERIFY(track.levels.size() <= LevelMeter::kMaxFrames);
+        QCOMPARE(track.frameSeconds, 0.02);
+        QVERIFY(std::abs(track.levels[500] - 0.8f / std::sqrt(2.0f)) < 1e-4f);
+        for (std::size_t i : {std::size_t(499), std::size_t(501), std::size_t(1000)})
+            QCOMPARE(track.levels[i], 0.0f);
+    }
+
     void peaksStayBoundedAndInPlace()
     {
         PeakStore store(1000, 1000);
