@@ -1,5 +1,7 @@
 #include "app/DialogServices.h"
 
+#include "practice/DrillBar.h"
+
 #include <QCoreApplication>
 #include <filesystem>
 #include <system_error>
@@ -9,6 +11,7 @@ DialogServices DialogServices::ForProgram(IUserPrompts& prompts)
     DialogServices services;
     services.makePlayerEngine = [] { return MakeDefaultPlayerEngine(); };
     services.mediaReaders = MakeDefaultMediaReaders();
+    services.makeDrill = MakePlayerDrill;
     services.makeRecorderBackend = [] { return MakeDefaultRecorderBackend(); };
     services.prompts = &prompts;
     services.executablePath = RunningExecutablePath();

@@ -10,13 +10,14 @@ set(own_common    common)
 set(own_mpvengine mpvengine player common)
 set(own_readers   readers player common)
 set(own_pane      pane player common)
+set(own_practice  practice player common)
 set(own_recorder  recorder common)
 # folder: the outside libraries' headers it may include
 set(lib_mpvengine "mpv/")
 set(lib_readers   "libavformat/;libavcodec/;libavutil/;libswresample/")
 set(lib_recorder  "pulse/;lame/")
 
-set(project_folders player common mpvengine readers pane recorder app playback pausepoints recording res)
+set(project_folders player common mpvengine readers pane practice recorder app playback pausepoints recording res)
 set(library_headers mpv/ libavformat/ libavcodec/ libavutil/ libswresample/ pulse/ lame/)
 
 set(faults "")

@@ -15,6 +15,7 @@
 #include <QPalette>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -89,6 +90,8 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaRe
         m_bar->showStatus(status);
         m_waveform->showStatus(status);
         showLineAt(status.position);
+        if (m_drill)
+            m_drill->ShowStatus(status);
     });
     connect(m_waveform, &WaveformView::seekRequested, m_bar, &PlayerControlBar::seekTo);
     connect(m_waveform, &WaveformView::mediaKindKnown, this, [this](bool video) { showVideo(video); });
@@ -101,6 +104,7 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaRe
 CMediaplayer1::~CMediaplayer1()
 {
     m_engine->SetStatusListener(nullptr);
+    m_drill.reset();
     for (QWidget* child : findChildren<QWidget*>())
         child->removeEventFilter(this);
     delete m_bar;
@@ -157,7 +161,48 @@ void CMediaplayer1::SetPosition(double seconds)
 void CMediaplayer1::Play() { m_engine->Play(); }
 void CMediaplayer1::Pause() { m_engine->Pause(); }
 void CMediaplayer1::Stop() { m_engine->Stop(); }
-void CMediaplayer1::ArmEnd(std::optional<double> end, std::optional<double> loopFrom) { m_engine->ArmEnd(end, loopFrom); }
+void CMediaplayer1::ArmEnd(std::optional<double> end, std::optional<double> loopFrom)
+{
+    if (!m_drill || !m_drill->Running())
+        m_engine->ArmEnd(end, loopFrom);
+}
+
+void CMediaplayer1::UseDrill(const PlayerDrillMaker& make)
+{
+    if (!make)
+        return;
+    PlayerDrillHooks hooks;
+    hooks.passageChosen = [this](double start, double end) { emit linePassageChosen(start, end); };
+    hooks.starting = [this] { emit drillStarting(); };
+    hooks.tell = [this](const std::string& text) { tell(QString::fromStdString(text)); };
+    m_drill = make(*m_engine, std::move(hooks));
+    QWidget* bar = m_drill->Bar();
+    QPalette barPalette = bar->palette();
+    barPalette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+    bar->setPalette(barPalette);
+    static_cast<QVBoxLayout*>(layout())->insertWidget(layout()->indexOf(m_line) + 1, bar);
+    // As the pane's other parts: the player takes the focus as one control.
+    for (QWidget* part : bar->findChildren<QWidget*>()) {
+        part->setFocusPolicy(Qt::NoFocus);
+        part->installEventFilter(this);
+    }
+    bar->setFocusPolicy(Qt::NoFocus);
+    bar->installEventFilter(this);
+    m_bar->setPlayToggleTaker([this] {
+        if (!m_drill->Running())
+            return false;
+        m_drill->ToggleHold();
+        return true;
+    });
+    connect(m_bar->stopButton(), &QToolButton::clicked, this, [this] { EndDrill(); });
+    m_drill->SetSentences(m_subtitles->lines());
+}
+
+void CMediaplayer1::EndDrill()
+{
+    if (m_drill)
+        m_drill->End();
+}
 
 void CMediaplayer1::paintEvent(QPaintEvent* event)
 {
@@ -231,6 +276,8 @@ void CMediaplayer1::onLinesChanged()
     m_lineShown = nullptr;
     m_line->clear();
     showLineAt(m_engine->Status().position);
+    if (m_drill)
+        m_drill->SetSentences(m_subtitles->lines());
 }
 
 void CMediaplayer1::showLineAt(double seconds)
@@ -270,6 +317,10 @@ bool CMediaplayer1::handleOwnKey(int key, Qt::KeyboardModifiers modifiers)
 {
     modifiers &= ~Qt::KeypadModifier;
     if (modifiers == Qt::ControlModifier && (key == Qt::Key_Left || key == Qt::Key_Right)) {
+        if (m_drill && m_drill->Running()) {
+            m_drill->Step(key == Qt::Key_Left ? -1 : 1);
+            return true;
+        }
         if (const std::optional<double> position = lineKeyPosition()) {
             const SubtitleLines& lines = m_subtitles->lines();
             const std::optional<double> start =
@@ -282,7 +333,13 @@ bool CMediaplayer1::handleOwnKey(int key, Qt::KeyboardModifiers modifiers)
     if (modifiers != Qt::NoModifier)
         return false;
     switch (key) {
+    case Qt::Key_D:
+        if (!m_drill)
+            return false;
+        m_drill->Toggle();
+        return true;
     case Qt::Key_L:
+        EndDrill();  // a passage of the learner's own
         if (const std::optional<double> position = lineKeyPosition()) {
             if (const SubtitleLine* line = m_subtitles->lines().playingOrNext(*position))
                 emit linePassageChosen(line->start, line->end);

@@ -135,6 +135,8 @@ template <typename F> bool PlayerControlBar::guarded(F&& operation)
 
 void PlayerControlBar::togglePlay()
 {
+    if (m_playToggleTaker && m_playToggleTaker())
+        return;
     // The engine's own status is fresher than the last one the bar was shown.
     const bool paused = m_engine.Status().paused;
     guarded([&] { paused ? m_engine.Play() : m_engine.Pause(); });
