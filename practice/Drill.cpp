@@ -149,6 +149,10 @@ void Drill::beginSentence(int index)
     m_index = index;
     m_round = 1;
     const SubtitleLine& line = m_sentences.lines()[std::size_t(index)];
+    // As between two passages of the window's own: the old end is let go
+    // while playback stands, then the new one is armed after the play.
+    m_player.Pause();
+    m_controls.ArmEnd(std::nullopt, std::nullopt);
     emit passageChosen(line.start, line.end);
     playRound();
 }
