@@ -374,9 +374,15 @@ void CMediaplayer1::enterFullScreen()
 {
     m_fullScreen->enter();
     layout()->removeWidget(m_bar);
+    if (m_drill)
+        layout()->removeWidget(m_drill->Bar());
     placeBarOverPicture();
     m_bar->raise();
     m_bar->show();
+    if (m_drill) {
+        m_drill->Bar()->raise();
+        m_drill->Bar()->show();
+    }
 }
 
 void CMediaplayer1::leaveFullScreen()
@@ -385,14 +391,22 @@ void CMediaplayer1::leaveFullScreen()
         return;
     m_fullScreen->leave();
     m_video->setCoveredBottom(0);
+    if (m_drill)
+        static_cast<QVBoxLayout*>(layout())->insertWidget(layout()->indexOf(m_line) + 1, m_drill->Bar());
     static_cast<QVBoxLayout*>(layout())->addWidget(m_bar);
 }
 
 void CMediaplayer1::placeBarOverPicture()
 {
-    const int height = m_bar->sizeHint().height();
-    m_bar->setGeometry(0, this->height() - height, width(), height);
-    m_video->setCoveredBottom(height);
+    int covered = m_bar->sizeHint().height();
+    m_bar->setGeometry(0, height() - covered, width(), covered);
+    // The drill's bar lies just above the player's.
+    if (m_drill) {
+        const int drillHeight = m_drill->Bar()->sizeHint().height();
+        m_drill->Bar()->setGeometry(0, height() - covered - drillHeight, width(), drillHeight);
+        covered += drillHeight;
+    }
+    m_video->setCoveredBottom(covered);
 }
 
 // Closing the full-screen window (the window manager offers it) brings the

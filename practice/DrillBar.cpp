@@ -74,7 +74,7 @@ void DrillBar::buildChoices()
     m_repeats = makeChoice(this, "每句遍数", "每句播几遍");
     for (int r : DrillRepeatChoices())
         m_repeats->addItem(r > 0 ? QString::number(r) + "遍" : QStringLiteral("不限遍"), r);
-    m_gap = makeChoice(this, "每遍后停顿", "每遍后停顿多久跟读：句长的倍数，或秒数");
+    m_gap = makeChoice(this, "每遍后停顿", "每遍后停顿多久跟读：句长的几倍（1×、1.5×、2×），或几秒");
     for (int i = 0; i < int(DrillGapChoices().size()); ++i)
         m_gap->addItem(QString::fromUtf8(DrillGapChoices()[std::size_t(i)].label), i);
     m_firstSpeed = makeChoice(this, "第一遍速度", "每句第一遍的速度，以后各遍用播放器的速度");

@@ -15,13 +15,13 @@ const std::vector<DrillGapChoice>& DrillGapChoices()
     static const std::vector<DrillGapChoice> choices = [] {
         std::vector<DrillGapChoice> c{
             {"none", "不停", {0.0, 0.0}},
-            {"1x", "停 1×句长", {1.0, 0.0}},
-            {"1.5x", "停 1.5×句长", {1.5, 0.0}},
-            {"2x", "停 2×句长", {2.0, 0.0}},
+            {"1x", "停1×", {1.0, 0.0}},
+            {"1.5x", "停1.5×", {1.5, 0.0}},
+            {"2x", "停2×", {2.0, 0.0}},
         };
         static const char* const keys[] = {"1s", "2s", "3s", "4s", "5s", "6s", "7s", "8s", "9s", "10s"};
-        static const char* const labels[] = {"停 1 秒", "停 2 秒", "停 3 秒", "停 4 秒", "停 5 秒",
-                                             "停 6 秒", "停 7 秒", "停 8 秒", "停 9 秒", "停 10 秒"};
+        static const char* const labels[] = {"停1秒", "停2秒", "停3秒", "停4秒", "停5秒",
+                                             "停6秒", "停7秒", "停8秒", "停9秒", "停10秒"};
         for (int s = 1; s <= 10; ++s)
             c.push_back({keys[s - 1], labels[s - 1], {0.0, double(s)}});
         return c;

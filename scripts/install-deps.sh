@@ -13,6 +13,8 @@ packages=(
   qt6-qpa-plugins fonts-noto-cjk qt6-translations-l10n
   # tests and benchmarks: headless X server, sound server, screenshots
   xvfb xauth xdotool xclip x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils lame ffmpeg mpv
+  # spoken lessons for the benchmarks and pictures
+  espeak-ng sox
   # install and package checks; redrawing the icons from their SVG
   desktop-file-utils appstream dpkg-dev groff-base librsvg2-bin
   # fuzzing the file readers: clang with libFuzzer and the sanitizer runtimes

@@ -4,6 +4,7 @@
 #include "DialogHarness.h"
 #include "TestMedia.h"
 #include "app/TextFile.h"
+#include "pane/PlayerControlBar.h"
 #include "pane/SubtitleTrack.h"
 #include "practice/DrillBar.h"
 #include "practice/PassageMarks.h"
@@ -22,7 +23,7 @@ struct DrillWindow {
     DialogHarness h{std::string(), false};
     CRecorderDlg* d = nullptr;
 
-    DrillWindow()
+    explicit DrillWindow(bool withLesson = true)
     {
         const QString settings = h.dir.filePath("practice.conf");
         h.services.makeDrill = [settings](IMediaEngine& engine, PlayerDrillHooks hooks) {
@@ -31,6 +32,8 @@ struct DrillWindow {
         h.dialog = std::make_unique<CRecorderDlg>(h.services);
         d = h.dialog.get();
         d->OnInitDialog();
+        if (!withLesson)
+            return;
         const std::string media = h.path("lesson.wav");
         WriteToneWav(media, 4.0);
         WriteFileBytes(h.path("lesson.srt"), "1\n00:00:01,000 --> 00:00:02,000\none\n\n"
@@ -152,6 +155,29 @@ private slots:
         w.key(Qt::Key_D);
         QVERIFY(!w.drill().running());
         QVERIFY(!w.h.player().playing);
+    }
+
+    // The bar shows whole above the player's own, in the window and over a
+    // full-screen picture.
+    void barFitsInTheWindowAndFullScreen()
+    {
+        DrillWindow w(false);
+        w.d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.d));
+        CMediaplayer1& player = w.d->m_player;
+        QWidget* bar = player.drill()->Bar();
+        const auto fits = [&] {
+            const QRect r = bar->geometry();
+            return bar->isVisible() && player.rect().contains(r) && r.bottom() < player.controlBar()->geometry().top()
+                   && bar->sizeHint().width() <= r.width();
+        };
+        QTRY_VERIFY(fits());
+        QTest::keyClick(&player, Qt::Key_F);
+        QVERIFY(player.isShownFullScreen());
+        QTRY_VERIFY(fits());
+        QTest::keyClick(&player, Qt::Key_Escape);
+        QVERIFY(!player.isShownFullScreen());
+        QTRY_VERIFY(fits());
     }
 
     // Each command ends the drill and then does its own work, with the
