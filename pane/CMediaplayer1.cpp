@@ -336,7 +336,10 @@ bool CMediaplayer1::handleOwnKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_D:
         if (!m_drill)
             return false;
-        m_drill->Toggle();
+        if (!m_drill->Running() && m_subtitles->lines().empty() && m_subtitles->loading())
+            tell("字幕行还在读取中");
+        else
+            m_drill->Toggle();
         return true;
     case Qt::Key_L:
         EndDrill();  // a passage of the learner's own

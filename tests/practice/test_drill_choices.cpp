@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QTest>
 
 namespace {
@@ -142,6 +143,9 @@ private slots:
         QCOMPARE(w.d->m_segStart, 1.0);
         QCOMPARE(w.d->m_editEnd, 2.0);
         QCOMPARE(w.h.player().armedEnd, std::optional<double>(2.0));
+        const QLabel* round = static_cast<DrillBar*>(w.d->m_player.drill())->roundLabel();
+        QCOMPARE(round->text(), QString("1/3"));
+        QCOMPARE(round->accessibleName(), QString("逐句复读 1/3"));
         w.key(Qt::Key_Right, Qt::ControlModifier);
         QCOMPARE(w.drill().sentence(), 1);
         QCOMPARE(w.d->m_segStart, 2.4);
