@@ -34,6 +34,7 @@ CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
 {
     const DialogTemplate& tmpl = MainDialogTemplate();
     ApplyDialogFrame(this, tmpl);
+    m_player.UseDrill(services.makeDrill);
     m_controls = BuildControls(this, tmpl, &m_player, m_hIcon);
     m_editMediaPath = static_cast<QLineEdit*>(GetDlgItem(1001));
     m_listPausePoints = static_cast<QListWidget*>(GetDlgItem(1007));
@@ -82,6 +83,7 @@ void CRecorderDlg::ConnectCommands()
 {
     ConnectButton(kExitButtonId, &CRecorderDlg::OnExit);
     ConnectButton(kAboutButtonId, &CRecorderDlg::OnAbout);
+    ConnectDrillCommands();  // first: a command ends the drill before it runs
     ConnectPlaybackCommands();
     ConnectPausePointCommands();
     ConnectRecordingCommands();

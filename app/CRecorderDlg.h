@@ -168,6 +168,9 @@ private:
     void ConnectButton(int id, void (CRecorderDlg::*handler)());
     void ConnectCommands();
     void ConnectPlaybackCommands();
+    // The drill's key, its end by the window's commands, and the marks
+    // and nudges by key that place A and B finer than the buttons.
+    void ConnectDrillCommands();
     void ConnectPausePointCommands();
     void ConnectRecordingCommands();
     // Shows the recorder's account of a start that failed or a take that

@@ -1,6 +1,7 @@
 #include "app/DialogServices.h"
 
 #include "practice/SentenceFinder.h"
+#include "practice/DrillBar.h"
 
 #include <QCoreApplication>
 #include <filesystem>
@@ -12,6 +13,7 @@ DialogServices DialogServices::ForProgram(IUserPrompts& prompts)
     services.makePlayerEngine = [] { return MakeDefaultPlayerEngine(); };
     services.mediaReaders = MakeDefaultMediaReaders();
     services.mediaReaders.findSentences = [](const LevelTrack& track) { return FindSentences(track); };
+    services.makeDrill = MakePlayerDrill;
     services.makeRecorderBackend = [] { return MakeDefaultRecorderBackend(); };
     services.prompts = &prompts;
     services.executablePath = RunningExecutablePath();

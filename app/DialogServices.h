@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/IPlayerDrill.h"
 #include "player/IPlayerEngine.h"
 #include "player/MediaReaders.h"
 #include "recorder/IRecorderBackend.h"
@@ -17,6 +18,8 @@ class IUserPrompts;
 struct DialogServices {
     std::function<std::unique_ptr<IMediaEngine>()> makePlayerEngine;
     MediaReaders mediaReaders;
+    // The player pane's drill; none when empty.
+    PlayerDrillMaker makeDrill;
     std::function<std::unique_ptr<IRecorderBackend>()> makeRecorderBackend;
     IUserPrompts* prompts = nullptr;  // not owned; outlives the dialog
     std::string executablePath;

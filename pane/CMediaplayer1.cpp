@@ -15,6 +15,7 @@
 #include <QPalette>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <cmath>
@@ -93,6 +94,8 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaRe
         m_bar->showStatus(status);
         m_waveform->showStatus(status);
         showLineAt(status.position);
+        if (m_drill)
+            m_drill->ShowStatus(status);
     });
     connect(m_waveform, &WaveformView::seekRequested, m_bar, &PlayerControlBar::seekTo);
     connect(m_waveform, &WaveformView::mediaKindKnown, this, [this](bool video) { showVideo(video); });
@@ -109,6 +112,7 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaRe
 CMediaplayer1::~CMediaplayer1()
 {
     m_engine->SetStatusListener(nullptr);
+    m_drill.reset();
     for (QWidget* child : findChildren<QWidget*>())
         child->removeEventFilter(this);
     delete m_bar;
@@ -166,7 +170,48 @@ void CMediaplayer1::SetPosition(double seconds)
 void CMediaplayer1::Play() { m_engine->Play(); }
 void CMediaplayer1::Pause() { m_engine->Pause(); }
 void CMediaplayer1::Stop() { m_engine->Stop(); }
-void CMediaplayer1::ArmEnd(std::optional<double> end, std::optional<double> loopFrom) { m_engine->ArmEnd(end, loopFrom); }
+void CMediaplayer1::ArmEnd(std::optional<double> end, std::optional<double> loopFrom)
+{
+    if (!m_drill || !m_drill->Running())
+        m_engine->ArmEnd(end, loopFrom);
+}
+
+void CMediaplayer1::UseDrill(const PlayerDrillMaker& make)
+{
+    if (!make)
+        return;
+    PlayerDrillHooks hooks;
+    hooks.passageChosen = [this](double start, double end) { emit linePassageChosen(start, end); };
+    hooks.starting = [this] { emit drillStarting(); };
+    hooks.tell = [this](const std::string& text) { tell(QString::fromStdString(text)); };
+    m_drill = make(*m_engine, std::move(hooks));
+    QWidget* bar = m_drill->Bar();
+    QPalette barPalette = bar->palette();
+    barPalette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+    bar->setPalette(barPalette);
+    static_cast<QVBoxLayout*>(layout())->insertWidget(layout()->indexOf(m_line) + 1, bar);
+    // As the pane's other parts: the player takes the focus as one control.
+    for (QWidget* part : bar->findChildren<QWidget*>()) {
+        part->setFocusPolicy(Qt::NoFocus);
+        part->installEventFilter(this);
+    }
+    bar->setFocusPolicy(Qt::NoFocus);
+    bar->installEventFilter(this);
+    m_bar->setPlayToggleTaker([this] {
+        if (!m_drill->Running())
+            return false;
+        m_drill->ToggleHold();
+        return true;
+    });
+    connect(m_bar->stopButton(), &QToolButton::clicked, this, [this] { EndDrill(); });
+    m_drill->SetSentences(m_subtitles->lines());
+}
+
+void CMediaplayer1::EndDrill()
+{
+    if (m_drill)
+        m_drill->End();
+}
 
 void CMediaplayer1::paintEvent(QPaintEvent* event)
 {
@@ -247,6 +292,8 @@ void CMediaplayer1::onLinesChanged()
         m_unreadTold = true;
         tell("读不出字幕文件 " + QString::fromStdString(std::filesystem::path(unread).filename().string()));
     }
+    if (m_drill)
+        m_drill->SetSentences(m_subtitles->lines());
     offerFoundSentences();
 }
 
@@ -310,6 +357,10 @@ bool CMediaplayer1::handleOwnKey(int key, Qt::KeyboardModifiers modifiers)
 {
     modifiers &= ~Qt::KeypadModifier;
     if (modifiers == Qt::ControlModifier && (key == Qt::Key_Left || key == Qt::Key_Right)) {
+        if (m_drill && m_drill->Running()) {
+            m_drill->Step(key == Qt::Key_Left ? -1 : 1);
+            return true;
+        }
         if (const std::optional<double> position = lineKeyPosition()) {
             const SubtitleLines& lines = m_subtitles->lines();
             const std::optional<double> start =
@@ -332,7 +383,16 @@ bool CMediaplayer1::handleOwnKey(int key, Qt::KeyboardModifiers modifiers)
     if (modifiers != Qt::NoModifier)
         return false;
     switch (key) {
+    case Qt::Key_D:
+        if (!m_drill)
+            return false;
+        if (!m_drill->Running() && m_subtitles->lines().empty() && m_subtitles->loading())
+            tell("字幕行还在读取中");
+        else
+            m_drill->Toggle();
+        return true;
     case Qt::Key_L:
+        EndDrill();  // a passage of the learner's own
         if (const std::optional<double> position = lineKeyPosition()) {
             if (const SubtitleLine* line = m_subtitles->lines().playingOrNext(*position))
                 emit linePassageChosen(line->start, line->end);
@@ -367,9 +427,15 @@ void CMediaplayer1::enterFullScreen()
 {
     m_fullScreen->enter();
     layout()->removeWidget(m_bar);
+    if (m_drill)
+        layout()->removeWidget(m_drill->Bar());
     placeBarOverPicture();
     m_bar->raise();
     m_bar->show();
+    if (m_drill) {
+        m_drill->Bar()->raise();
+        m_drill->Bar()->show();
+    }
 }
 
 void CMediaplayer1::leaveFullScreen()
@@ -378,15 +444,23 @@ void CMediaplayer1::leaveFullScreen()
         return;
     m_fullScreen->leave();
     m_video->setCoveredBottom(0);
+    if (m_drill)
+        static_cast<QVBoxLayout*>(layout())->insertWidget(layout()->indexOf(m_line) + 1, m_drill->Bar());
     static_cast<QVBoxLayout*>(layout())->addWidget(m_bar);
     tellSubtitleLayout();
 }
 
 void CMediaplayer1::placeBarOverPicture()
 {
-    const int height = m_bar->sizeHint().height();
-    m_bar->setGeometry(0, this->height() - height, width(), height);
-    m_video->setCoveredBottom(height);
+    int covered = m_bar->sizeHint().height();
+    m_bar->setGeometry(0, height() - covered, width(), covered);
+    // The drill's bar lies just above the player's.
+    if (m_drill) {
+        const int drillHeight = m_drill->Bar()->sizeHint().height();
+        m_drill->Bar()->setGeometry(0, height() - covered - drillHeight, width(), drillHeight);
+        covered += drillHeight;
+    }
+    m_video->setCoveredBottom(covered);
     tellSubtitleLayout();
 }
 
@@ -399,7 +473,7 @@ void CMediaplayer1::tellSubtitleLayout()
     SubtitleLayout layout;
     layout.frameWidth = frame.width();
     layout.frameHeight = frame.height();
-    layout.clearBottom = full ? static_cast<int>(std::ceil(m_bar->height() * ratio)) : 0;
+    layout.clearBottom = full ? static_cast<int>(std::ceil(m_video->coveredBottom() * ratio)) : 0;
     layout.scale = m_subtitleSize.scale();
     try {
         m_engine->SetSubtitleLayout(layout);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/IPlayerDrill.h"
 #include "player/IPlayerEngine.h"
 #include "player/MediaReaders.h"
 #include "pane/SubtitleSize.h"
@@ -44,11 +45,20 @@ public:
     void Pause();
     void Stop();
     // Where the running watch wants playback to end; see IPlayerControls.
+    // While a drill runs, it arms its own ends and this is not heard.
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom);
 
     // Starts the engine's set-up now, if it has not begun, and calls ready
     // on the GUI thread once it has ended.
     void WhenEngineReady(std::function<void()> ready);
+
+    // Makes the pane's drill and shows its bar under the waveform. While
+    // it runs, Ctrl+Left/Right move it, the player's play/pause holds it,
+    // and D (as the bar's button) starts and stops it.
+    void UseDrill(const PlayerDrillMaker& make);
+    IPlayerDrill* drill() const { return m_drill.get(); }
+    // Ends a running drill, leaving playback as it is.
+    void EndDrill();
 
     // A and B as the dialog holds them, for display only.
     void ShowPassage(double start, double end);
@@ -73,6 +83,8 @@ public:
 signals:
     // The user asked for this line as the passage (key L).
     void linePassageChosen(double start, double end);
+    // The drill is about to take over playback.
+    void drillStarting();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -113,6 +125,7 @@ private:
     QLabel* m_line;
     SubtitleTrack* m_subtitles;
     std::unique_ptr<FullScreenSwitch> m_fullScreen;
+    std::unique_ptr<IPlayerDrill> m_drill;
     bool m_subtitlesShown = true;
     SubtitleSize m_subtitleSize;
     bool m_unreadTold = false;  // a text file that gave no line has been told of

@@ -149,6 +149,8 @@ template <typename F> bool PlayerControlBar::guarded(F&& operation)
 
 void PlayerControlBar::togglePlay()
 {
+    if (m_playToggleTaker && m_playToggleTaker())
+        return;
     // The engine's own status is fresher than the last one the bar was shown.
     const PlayerStatus now = m_engine.Status();
     if (atMediaEnd(now)) {

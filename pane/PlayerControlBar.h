@@ -3,6 +3,7 @@
 #include "player/PlayerStatus.h"
 
 #include <QWidget>
+#include <functional>
 
 class IMediaEngine;
 class QComboBox;
@@ -34,6 +35,9 @@ public:
     // The operations behind the controls and keys; a failure is reported
     // through failed().
     void togglePlay();
+    // Asked first by togglePlay: true when it took the press itself (a
+    // drill that holds and resumes its own course).
+    void setPlayToggleTaker(std::function<bool()> taker) { m_playToggleTaker = std::move(taker); }
     void seekTo(double seconds);
     void seekBy(double seconds);
     void setSpeed(double factor);
@@ -73,6 +77,7 @@ private:
     void showIcons();
 
     IMediaEngine& m_engine;
+    std::function<bool()> m_playToggleTaker;
     PlayerStatus m_status;
     double m_speedShown = 1.0;
     bool m_mutedShown = false;

@@ -18,6 +18,7 @@ public:
     // over a full-screen picture): a new frame repaints only the rest, so
     // that the widget over it is not painted again with every frame.
     void setCoveredBottom(int pixels);
+    int coveredBottom() const { return m_coveredBottom; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -13,7 +13,7 @@ packages=(
   qt6-qpa-plugins fonts-noto-cjk qt6-translations-l10n
   # tests and benchmarks: headless X server, sound server, screenshots
   xvfb xauth xdotool xclip x11-apps x11-utils imagemagick pulseaudio pulseaudio-utils lame ffmpeg mpv
-  # the sentence benchmark: synthesised speech, its noise and music beds, a LibriVox reading
+  # spoken lessons for the benchmarks and pictures; a LibriVox reading for the sentence benchmark
   espeak-ng sox pocketsphinx-testdata
   # install and package checks; redrawing the icons from their SVG
   desktop-file-utils appstream dpkg-dev groff-base librsvg2-bin

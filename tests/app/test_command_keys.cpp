@@ -74,7 +74,10 @@ private slots:
         row("a stays enabled", Qt::Key_A, 1002, 1023, "", false);
         for (int key : {Qt::Key_A, Qt::Key_B, Qt::Key_R, Qt::Key_N, Qt::Key_P})
             row(qPrintable("path field " + QKeySequence(key).toString()), key, kRecordPath, 0);
-        row("Shift+A", Qt::Key_A, 1002, 0, "", true, Qt::ShiftModifier);
+        row("Shift+R", Qt::Key_R, 1002, 0, "", true, Qt::ShiftModifier);
+        // Shift+A marks A in the pause near the position: without lines, at it.
+        QTest::newRow("Shift+A") << int(Qt::Key_A) << int(Qt::ShiftModifier) << 1002 << true << 0
+                                 << "GetPosition | A=7 B=2 | watch 0 | boxes 0 | open";
         row("Ctrl+R", Qt::Key_R, kPlayer, 0, "", true, Qt::ControlModifier);
         // The player's keys stay the player's.
         row("Space", Qt::Key_Space, kPlayer, 0, "Pause");

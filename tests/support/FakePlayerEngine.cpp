@@ -52,7 +52,11 @@ void FakePlayerEngine::Stop()
     playing = false;
 }
 
-void FakePlayerEngine::SetSpeed(double factor) { record("SetSpeed " + FormatShown(factor), "SetSpeed"); }
+void FakePlayerEngine::SetSpeed(double factor)
+{
+    record("SetSpeed " + FormatShown(factor), "SetSpeed");
+    speed = factor;
+}
 void FakePlayerEngine::SetVolume(double percent) { record("SetVolume " + FormatShown(percent), "SetVolume"); }
 void FakePlayerEngine::SetMuted(bool muted) { record(muted ? "SetMuted 1" : "SetMuted 0", "SetMuted"); }
 void FakePlayerEngine::SetSubtitlesShown(bool shown) { record(shown ? "SetSubtitlesShown 1" : "SetSubtitlesShown 0", "SetSubtitlesShown"); }
@@ -76,6 +80,7 @@ PlayerStatus FakePlayerEngine::Status()
     status.paused = !playing;
     status.duration = duration;
     status.eofReached = ended;
+    status.speed = speed;
     return status;
 }
 

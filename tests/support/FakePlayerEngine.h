@@ -39,6 +39,7 @@ public:
 
     double position = 0.0;
     bool playing = false;
+    double speed = 1.0;  // as set, and as Status() reports it
     std::string mediaFile;
     std::vector<std::string> calls;  // "Play", "SetPosition 2.5", ...
     std::optional<double> armedEnd, armedLoopFrom;

@@ -1,0 +1,169 @@
+#include "practice/DrillBar.h"
+
+#include "player/IPlayerEngine.h"
+#include "player/MediaError.h"
+#include "player/PlayerStatus.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+QString repeatsText(int repeats) { return repeats > 0 ? QString::number(repeats) : QStringLiteral("∞"); }
+
+QComboBox* makeChoice(QWidget* parent, const char* name, const char* tip)
+{
+    auto* box = new QComboBox(parent);
+    box->setAccessibleName(QString::fromUtf8(name));
+    box->setToolTip(QString::fromUtf8(tip));
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return box;
+}
+}  // namespace
+
+DrillBar::DrillBar(IMediaEngine& engine, PlayerDrillHooks hooks, const QString& settingsPath, QWidget* parent)
+    : QWidget(parent), m_engine(engine), m_hooks(std::move(hooks)), m_settingsPath(settingsPath),
+      m_drill(engine, engine)
+{
+    setObjectName("DrillBar");
+    setAutoFillBackground(true);
+    m_start = new QToolButton(this);
+    m_start->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_start->setToolTip("逐句复读：每句按所选遍数从头播到尾，每遍后停顿跟读 (D)\n"
+                        "Ctrl+←/→ 上一句/下一句，空格 暂停/继续");
+    m_round = new QLabel(this);
+    m_round->setMinimumWidth(m_round->fontMetrics().horizontalAdvance("10/10 ‖"));
+    m_round->setAlignment(Qt::AlignCenter);
+    m_round->setToolTip("这一句的第几遍");
+    buildChoices();
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(2, 1, 2, 1);
+    row->setSpacing(3);
+    row->addWidget(m_start);
+    row->addWidget(m_round);
+    row->addWidget(m_repeats);
+    row->addWidget(m_gap);
+    row->addWidget(m_firstSpeed);
+    row->addWidget(m_goOn);
+    row->addStretch(1);
+
+    m_drill.setSettings(LoadDrillSettings(m_settingsPath));
+    showChoices(m_drill.settings());
+    connect(m_start, &QToolButton::clicked, this, [this] { Toggle(); });
+    connect(&m_drill, &Drill::changed, this, [this] { showRound(); });
+    connect(&m_drill, &Drill::starting, this, [this] {
+        if (m_hooks.starting)
+            m_hooks.starting();
+    });
+    connect(&m_drill, &Drill::passageChosen, this, [this](double start, double end) {
+        if (m_hooks.passageChosen)
+            m_hooks.passageChosen(start, end);
+    });
+    connect(&m_drill, &Drill::notice, this, [this](const QString& text) {
+        if (m_hooks.tell)
+            m_hooks.tell(text.toStdString());
+    });
+    showRound();
+}
+
+void DrillBar::buildChoices()
+{
+    m_repeats = makeChoice(this, "每句遍数", "每句播几遍");
+    for (int r : DrillRepeatChoices())
+        m_repeats->addItem(r > 0 ? QString::number(r) + "遍" : QStringLiteral("不限遍"), r);
+    m_gap = makeChoice(this, "每遍后停顿", "每遍后停顿多久跟读：句长的几倍（1×、1.5×、2×），或几秒");
+    for (int i = 0; i < int(DrillGapChoices().size()); ++i)
+        m_gap->addItem(QString::fromUtf8(DrillGapChoices()[std::size_t(i)].label), i);
+    m_firstSpeed = makeChoice(this, "第一遍速度", "每句第一遍的速度，以后各遍用播放器的速度");
+    for (double s : DrillFirstSpeedChoices())
+        m_firstSpeed->addItem(s > 0.0 ? "首遍" + QString::number(s) + "×" : QStringLiteral("首遍同速"), s);
+    m_goOn = new QCheckBox("连续", this);
+    m_goOn->setToolTip("读完一句接着下一句；不选：读完这一句就停");
+    for (QComboBox* box : {m_repeats, m_gap, m_firstSpeed})
+        connect(box, &QComboBox::activated, this, [this] { takeChoices(); });
+    connect(m_goOn, &QCheckBox::toggled, this, [this] { takeChoices(); });
+}
+
+void DrillBar::showChoices(const DrillSettings& s)
+{
+    const QSignalBlocker quiet(m_goOn);
+    m_repeats->setCurrentIndex(m_repeats->findData(s.repeats));
+    for (int i = 0; i < int(DrillGapChoices().size()); ++i)
+        if (DrillGapChoices()[std::size_t(i)].gap == s.gap)
+            m_gap->setCurrentIndex(i);
+    m_firstSpeed->setCurrentIndex(m_firstSpeed->findData(s.firstSpeed));
+    m_goOn->setChecked(s.goOn);
+}
+
+void DrillBar::takeChoices()
+{
+    DrillSettings s;
+    s.repeats = m_repeats->currentData().toInt();
+    s.gap = DrillGapChoices()[std::size_t(m_gap->currentData().toInt())].gap;
+    s.firstSpeed = m_firstSpeed->currentData().toDouble();
+    s.goOn = m_goOn->isChecked();
+    if (s == m_drill.settings())
+        return;
+    m_drill.setSettings(s);
+    if (!SaveDrillSettings(m_settingsPath, s) && m_hooks.tell)
+        m_hooks.tell("逐句复读的设置没能保存到 " + m_settingsPath.toStdString());
+}
+
+void DrillBar::Toggle()
+{
+    if (m_drill.running())
+        m_drill.stop();
+    else
+        m_drill.start(position());
+}
+
+// The player's own figure where it has one: the last status may lag a
+// seek just made.
+double DrillBar::position()
+{
+    try {
+        return m_engine.GetPosition();
+    } catch (const MediaError&) {
+        return m_position;
+    }
+}
+
+void DrillBar::ShowStatus(const PlayerStatus& status)
+{
+    m_position = status.position;
+    m_drill.showStatus(status);
+}
+
+void DrillBar::showRound()
+{
+    const bool running = m_drill.running();
+    m_start->setText(running ? "停止逐句" : "逐句复读");
+    QString text, told;
+    if (running) {
+        const QString of = repeatsText(m_drill.settings().repeats);
+        text = QString::number(m_drill.round()) + "/" + of;
+        told = QString("第 %1 句，第 %2 遍，共 %3 遍").arg(m_drill.sentence() + 1).arg(m_drill.round()).arg(of);
+        if (m_drill.state() == Drill::State::Gap) {
+            text += " …";
+            told += "，跟读";
+        } else if (m_drill.state() == Drill::State::Held) {
+            text += " ‖";
+            told += "，暂停";
+        }
+    } else if (m_drill.state() == Drill::State::Done) {
+        text = "完成";
+        told = "逐句复读完成";
+    }
+    m_round->setText(text);
+    // A screen reader reads the name out as it changes.
+    m_round->setAccessibleName(told.isEmpty() ? QString("逐句复读") : "逐句复读 " + text);
+    m_round->setAccessibleDescription(told);
+}
+
+std::unique_ptr<IPlayerDrill> MakePlayerDrill(IMediaEngine& engine, PlayerDrillHooks hooks)
+{
+    return std::make_unique<DrillBar>(engine, std::move(hooks), DrillSettingsPath());
+}
