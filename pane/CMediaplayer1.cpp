@@ -101,6 +101,7 @@ CMediaplayer1::CMediaplayer1(std::unique_ptr<IMediaEngine> engine, const MediaRe
 CMediaplayer1::~CMediaplayer1()
 {
     m_engine->SetStatusListener(nullptr);
+    m_engine->SetLateFailureListener(nullptr);
     for (QWidget* child : findChildren<QWidget*>())
         child->removeEventFilter(this);
     delete m_bar;
@@ -158,6 +159,11 @@ void CMediaplayer1::Play() { m_engine->Play(); }
 void CMediaplayer1::Pause() { m_engine->Pause(); }
 void CMediaplayer1::Stop() { m_engine->Stop(); }
 void CMediaplayer1::ArmEnd(std::optional<double> end, std::optional<double> loopFrom) { m_engine->ArmEnd(end, loopFrom); }
+
+void CMediaplayer1::OnLateFailure(std::function<void(const MediaError&)> told)
+{
+    m_engine->SetLateFailureListener(std::move(told));
+}
 
 void CMediaplayer1::paintEvent(QPaintEvent* event)
 {

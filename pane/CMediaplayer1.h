@@ -10,6 +10,7 @@
 #include <string>
 
 class FullScreenSwitch;
+class MediaError;
 class PlayerControlBar;
 class QLabel;
 class SubtitleTrack;
@@ -41,6 +42,10 @@ public:
     void Stop();
     // Where the running watch wants playback to end; see IPlayerControls.
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom);
+
+    // Called once per file that turns out unplayable after SetMediaFile
+    // has returned; see IPlayerControls::SetLateFailureListener.
+    void OnLateFailure(std::function<void(const MediaError&)> told);
 
     // Starts the engine's set-up now, if it has not begun, and calls ready
     // on the GUI thread once it has ended.
