@@ -1,7 +1,7 @@
-// Files the real player cannot play, opened through the open command as the
-// user does, with the player's loads ending after SetMediaFile has returned
-// as they do in the program: each is told once, and a command's guard
-// speaks for a load that it started.
+// A file the real player cannot play, opened through the open command as
+// the user does, with the player's loads ending after SetMediaFile has
+// returned as they do in the program: it is told once by the command that
+// loaded it, and the play command's guard speaks for a load it started.
 #include "DialogHarness.h"
 #include "TestMedia.h"
 #include "mpvengine/MpvPlayerEngine.h"
@@ -43,40 +43,6 @@ struct Opened {
 class UnplayableFilesTest : public QObject {
     Q_OBJECT
 private slots:
-    // Each through 打开, a cover picture beside it as a folder of music has.
-    void eachIsToldOnceByTheOpenCommand_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("text named .mp3") << "bad.mp3";
-        QTest::newRow("255 channels") << "many.wav";
-        QTest::newRow("44 bytes, no samples") << "empty.wav";
-        QTest::newRow("M4A, a cover only") << "cover.m4a";
-        QTest::newRow("MKA, a cover only") << "cover.mka";
-    }
-
-    void eachIsToldOnceByTheOpenCommand()
-    {
-        QFETCH(QString, name);
-        Opened o;
-        const std::string file = o.h.path(name.toStdString());
-        if (name == "bad.mp3")
-            WriteBytes(file, "Plain text, not audio.\n");
-        else if (name == "many.wav")
-            WriteSoxToneWav(file, 1.0, 255);
-        else if (name == "empty.wav")
-            WriteToneWavChannels(file, 0.0, 1, 44100);
-        else
-            WriteCoverOnly(file);
-        WriteCoverPicture(o.h.path("cover.jpg"));
-        o.open(file);
-        QTRY_COMPARE_WITH_TIMEOUT(o.h.prompts.messages.size(), std::size_t(1), 5000);
-        const MessageBoxRequest& told = o.h.prompts.messages[0];
-        QCOMPARE(told.caption, std::string("quillora"));
-        QVERIFY2(told.text.find("cannot play " + file) != std::string::npos, told.text.c_str());
-        o.openGoodFile();
-        QCOMPARE(o.h.prompts.messages.size(), std::size_t(1));
-    }
-
     // After the open command has told it, 播放 loads the file again, and
     // its guard tells the failure: the fault report, then the notice with
     // the stop sign, and the playback controls are disabled.
