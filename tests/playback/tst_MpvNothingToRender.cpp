@@ -12,7 +12,7 @@
 #include <vector>
 
 namespace {
-enum class Media { Channels255, SoxChannels255, NoSamples, CoverM4a, CoverMka, Tone };
+enum class Media { Channels255, SoxChannels255, NoSamples, CoverM4a, CoverMka, Tone, SilentVideo };
 }
 Q_DECLARE_METATYPE(Media)
 
@@ -33,6 +33,7 @@ class TstMpvNothingToRender : public QObject {
         case Media::CoverM4a: WriteCoverOnly(at("cover.m4a")); return at("cover.m4a");
         case Media::CoverMka: WriteCoverOnly(at("cover.mka")); return at("cover.mka");
         case Media::Tone: WriteToneWav(at("tone.wav"), 3.0); return at("tone.wav");
+        case Media::SilentVideo: return QUILLORA_FIXTURES_DIR "/testsrc.mpg";
         }
         return {};
     }
@@ -48,7 +49,7 @@ private slots:
     // Files mpv opens but can play nothing of are told once, as a late
     // failure, also with a cover picture beside them, which mpv would take
     // for something to show; a file that plays, or that only reaches an
-    // armed end at once, is not one.
+    // armed end at once, is not one; nor is a video without sound.
     void filesWithNothingToPlayAreToldOnce_data()
     {
         QTest::addColumn<Media>("media");
@@ -63,6 +64,7 @@ private slots:
         QTest::newRow("a cover alone, M4A") << Media::CoverM4a << false << false << true;
         QTest::newRow("a cover alone, MKA") << Media::CoverMka << false << false << true;
         QTest::newRow("a tone, a cover beside") << Media::Tone << true << false << false;
+        QTest::newRow("a video without sound") << Media::SilentVideo << false << false << false;
         QTest::newRow("an end armed at 0") << Media::Tone << false << true << false;
     }
 
