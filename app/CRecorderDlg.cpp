@@ -50,8 +50,11 @@ CRecorderDlg::CRecorderDlg(const DialogServices& services, QWidget* parent)
     }
     // The player's own bar drives the engine directly; its failures are
     // told as any other player failure outside the media guard.
-    connect(m_player.controlBar(), &PlayerControlBar::failed, this,
-            [this](const QString& what) { ReportUnguardedFailure(what.toStdString()); });
+    connect(m_player.controlBar(), &PlayerControlBar::failed, this, [this](const QString& what) {
+        if (!TellLateLoadFailure())
+            ReportUnguardedFailure(what.toStdString());
+    });
+    m_player.OnLateFailure([this](const MediaError& error) { OnLateLoadFailure(error); });
     connect(&m_player, &CMediaplayer1::linePassageChosen, this,
             [this](double start, double end) { RunCommand([=, this] { OnLineAsPassage(start, end); }); });
     GetDlgItem(kEditStartId)->installEventFilter(this);
@@ -65,6 +68,7 @@ CRecorderDlg::~CRecorderDlg()
 {
     for (QTimer& timer : m_timers)
         timer.stop();
+    m_player.OnLateFailure(nullptr);
     // The controls outlive this object's members: nothing they send while
     // they are torn down may reach the handlers.
     for (QWidget* control : m_controls.inOrder) {
@@ -219,7 +223,8 @@ void CRecorderDlg::RunCommand(const std::function<void()>& command)
     try {
         command();
     } catch (const MediaError& error) {
-        ReportUnguardedFailure(error.what());
+        if (!TellLateLoadFailure())
+            ReportUnguardedFailure(error.what());
     }
     SyncPlayer();
 }

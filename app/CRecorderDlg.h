@@ -4,6 +4,7 @@
 #include "app/DialogServices.h"
 #include "app/IUserPrompts.h"
 #include "pane/CMediaplayer1.h"
+#include "player/MediaError.h"
 #include "recorder/CMP3Enc.h"
 
 #include <QDialog>
@@ -11,10 +12,10 @@
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 class CommandKeys;
-class MediaError;
 class QLineEdit;
 class QListWidget;
 
@@ -137,10 +138,28 @@ protected:
 
 private:
     enum class MediaGuard { Reporting, Quiet, Silent };
+    struct Guard {
+        MediaGuard variant;
+        BoxIcon icon;  // of the "Error Media Types" notice
+    };
     // Runs player steps so that a failure skips the rest and is handled as
     // the variant says; `icon` is that of the "Error Media Types" notice.
     void RunGuarded(MediaGuard variant, BoxIcon icon, const std::function<void()>& steps);
+    // What a guard does once a failure has skipped the rest of its steps.
+    void TellGuardedFailure(const Guard& guard, const MediaError& error);
     void ReportMediaException(const MediaError& error);
+    // SetMediaFile, noting which command's guard answers for the load.
+    void LoadIntoPlayer(const std::string& path);
+    // The player found the file unplayable after SetMediaFile had returned.
+    // Told from the event loop, or by the command under way whose player
+    // call it made fail, whichever comes first.
+    void OnLateLoadFailure(const MediaError& error);
+    // Tells that failure, if one is waiting, as the command that loaded the
+    // file would have told it; says whether there was one.
+    bool TellLateLoadFailure();
+    std::optional<Guard> m_runningGuard;  // the guard whose steps run now
+    std::optional<Guard> m_loadGuard;     // that of the command that loaded the file; none for open
+    std::optional<MediaError> m_lateLoadFailure;
     // B := the position; both edits show A and B.
     void TakePositionAsEnd();
     void SegmentWatch();

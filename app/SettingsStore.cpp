@@ -57,7 +57,7 @@ void CRecorderDlg::LoadStartupMedia()
     // The last media file may have moved since; a failure is told and the
     // rest of the state was restored all the same, so nothing is lost.
     RunCommand([this] {
-        m_player.SetMediaFile(m_mediaPath);
+        LoadIntoPlayer(m_mediaPath);
         m_player.Stop();
     });
 }

@@ -9,7 +9,9 @@
 #include <utility>
 
 namespace {
-enum ObservedId : std::uint64_t { kTimePos = 1, kDuration, kPause, kEof, kSpeed, kVolume, kMute, kVideo };
+enum ObservedId : std::uint64_t {
+    kTimePos = 1, kDuration, kPause, kEof, kSpeed, kVolume, kMute, kVideo, kTracks, kDecodedSound, kDecodedPicture
+};
 
 struct Observed {
     ObservedId id;
@@ -22,6 +24,9 @@ constexpr Observed kObserved[] = {
     {kPause, mpvprop::kPause, MPV_FORMAT_FLAG},       {kEof, mpvprop::kEofReached, MPV_FORMAT_FLAG},
     {kSpeed, mpvprop::kSpeed, MPV_FORMAT_DOUBLE},     {kVolume, mpvprop::kVolume, MPV_FORMAT_DOUBLE},
     {kMute, mpvprop::kMute, MPV_FORMAT_FLAG},         {kVideo, mpvprop::kVoConfigured, MPV_FORMAT_FLAG},
+    {kTracks, mpvprop::kTrackList, MPV_FORMAT_NODE},
+    {kDecodedSound, mpvprop::kDecodedChannels, MPV_FORMAT_INT64},
+    {kDecodedPicture, mpvprop::kDecodedWidth, MPV_FORMAT_INT64},
 };
 }  // namespace
 
@@ -44,6 +49,25 @@ void MpvEventState::BeginLoad(long long entryId, const std::string& path)
     m_loadError = 0;
     m_seek = Seek::None;
     m_why = "the file is still loading";
+    forgetTracks();
+}
+
+void MpvEventState::forgetTracks()
+{
+    m_tracks = MpvTracks{};
+    m_decodedSound = false;
+    m_decodedPicture = false;
+}
+
+MpvEventState::Unplayable MpvEventState::WhyUnplayable() const
+{
+    if (!m_status.loaded)
+        return Unplayable::No;
+    if (m_tracks.OnlyStills(m_status.duration))
+        return Unplayable::OnlyStills;
+    if (m_status.eofReached && !m_decodedSound && !m_decodedPicture)
+        return Unplayable::NothingDecoded;
+    return Unplayable::No;
 }
 
 void MpvEventState::ForgetRequests()
@@ -120,7 +144,11 @@ void MpvEventState::Apply(const mpv_event& event)
     switch (event.event_id) {
     case MPV_EVENT_START_FILE: {
         const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-        m_started = m_started || m_entryId < 0 || start->playlist_entry_id == m_entryId;
+        const bool ours = m_entryId < 0 || start->playlist_entry_id == m_entryId;
+        // What mpv tells from now on is of this file, no more of the one before.
+        if (ours && !m_started)
+            forgetTracks();
+        m_started = m_started || ours;
         break;
     }
     case MPV_EVENT_FILE_LOADED:
@@ -203,6 +231,13 @@ void MpvEventState::applyProperty(std::uint64_t id, const mpv_event_property& pr
     case kVolume: if (has) m_status.volume = number; break;
     case kMute: m_status.muted = flag; break;
     case kVideo: m_status.hasVideo = flag; break;
+    case kTracks:
+        m_tracks = has && prop.format == MPV_FORMAT_NODE ? MpvTracks::From(*static_cast<const mpv_node*>(prop.data))
+                                                         : MpvTracks{};
+        break;
+    // Available once the decoders have put out sound or a picture.
+    case kDecodedSound: m_decodedSound = m_decodedSound || (has && prop.format == MPV_FORMAT_INT64); break;
+    case kDecodedPicture: m_decodedPicture = m_decodedPicture || (has && prop.format == MPV_FORMAT_INT64); break;
     default: break;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/PlayerStatus.h"
+#include "mpvengine/MpvTracks.h"
 
 #include <chrono>
 #include <mpv/client.h>
@@ -40,6 +41,13 @@ public:
     // (mpv's MPV_ERROR_NOTHING_TO_PLAY), for this reason.
     void NothingToRender(const std::string& why);
     void Apply(const mpv_event& event);
+
+    // Why a file that has opened plays nothing (No: it plays, or mpv has
+    // not said yet): it holds no sound and no picture that moves (a cover
+    // alone), or it reached its end with nothing decoded (sound mpv cannot
+    // convert, a WAV without samples).
+    enum class Unplayable { No, OnlyStills, NothingDecoded };
+    Unplayable WhyUnplayable() const;
 
     enum class Load { Pending, Done, Failed };
     Load LoadState() const { return m_load; }
@@ -81,6 +89,9 @@ private:
     void applyEndFile(const mpv_event_end_file& end);
     void applyProperty(std::uint64_t id, const mpv_event_property& prop);
     void ended(const std::string& why);
+    // What mpv has told of the file's tracks and of what it has decoded
+    // since the file started: nothing yet.
+    void forgetTracks();
 
     enum class Seek { None, Asked, Seen, Done };
     PlayerStatus m_status;
@@ -94,4 +105,7 @@ private:
     std::optional<Waiting> m_waiting;
     bool m_wantsPlay = false;  // Play was the last of Play, Pause and Stop
     std::optional<double> m_pinned;
+    MpvTracks m_tracks;
+    bool m_decodedSound = false;
+    bool m_decodedPicture = false;
 };

@@ -90,6 +90,12 @@ MpvHandle CreateMpvHandle(const MpvOptions& options)
     // advance and A, B and the watch keep working.
     setOption(h, "audio-fallback-to-null", "yes");
     setOption(h, "pause", "yes");
+    // Cover pictures are never shown: the pane shows a sound file's
+    // waveform. Decoded all the same (from the file or a cover.jpg beside
+    // it), a cover passed for a picture played, so that a file of nothing
+    // but a cover, or one whose sound mpv cannot play, held in silence
+    // with no word; without covers mpv finds it has nothing to play.
+    setOption(h, "audio-display", "no");
     setOption(h, mpvprop::kAudioPitchCorrection, "yes");
     // Subtitles are sized by the picture, not by the pane around it: in the
     // small pane a wide picture has black bands above and below, and text

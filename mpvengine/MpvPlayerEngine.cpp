@@ -100,11 +100,11 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
     }
     if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
         m_state.SeekRefused();
-    const bool endedBefore = m_state.Status().eofReached;
+    const bool playableBefore = m_state.WhyUnplayable() == MpvEventState::Unplayable::No;
     m_state.Apply(event);
-    if (!endedBefore && m_state.Status().eofReached) {
+    if (playableBefore && m_state.WhyUnplayable() != MpvEventState::Unplayable::No) {
         // From the event loop: an operation under way goes on with the file
-        // as mpv still has it, and the failure is told once, by the status.
+        // as mpv still has it, and the failure is told once, as a late one.
         QMetaObject::invokeMethod(this, [this, path = m_state.Path()] { failIfNothingRenders(path); },
                                   Qt::QueuedConnection);
     }

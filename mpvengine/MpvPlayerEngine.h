@@ -74,6 +74,7 @@ public:
     // Asked before mpv has started, the layout is told once it has.
     void SetSubtitleLayout(const SubtitleLayout& layout) override;
     void SetStatusListener(std::function<void(const PlayerStatus&)> listener) override;
+    void SetLateFailureListener(std::function<void(const MediaError&)> listener) override;
     PlayerStatus Status() override { return m_state.Status(); }
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) override;
 
@@ -102,8 +103,10 @@ private:
     void requireLoaded(const char* operation) const;
     void settleLoad();
     void giveUpLateLoad();
-    void endLoadFailed(const MpvEventState::Waiting& loading, const std::string& why);
+    void endLoadFailed(const MpvEventState::Waiting& loading, const MediaError& error);
     void failIfNothingRenders(const std::string& path);
+    // A file that SetMediaFile has returned for turned out unplayable.
+    void tellLateFailure(const MediaError& error);
     // Into [0, duration]; asking mpv for a duration not yet reported can
     // wait for mpv's core, which right after a load is decoding.
     double clampToMedia(double seconds, bool mayAskMpv);
@@ -134,6 +137,7 @@ private:
     std::optional<double> m_cutFrom;   // where the sound starts after the last seek
     std::string m_loadedStamp;       // path, size and time of the loaded file
     std::function<void(const PlayerStatus&)> m_listener;
+    std::function<void(const MediaError&)> m_lateFailureListener;
     std::optional<PlayerStatus> m_told;  // what the listener heard last
     bool m_videoTold = false;            // what the frames were told
     std::atomic<bool> m_drainPosted{false};

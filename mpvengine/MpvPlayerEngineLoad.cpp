@@ -15,6 +15,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
 {
     mpv_handle* h = handle();
     drainEvents();
+    m_log.EndFile();
     m_armed.Apply(h, std::nullopt);  // a new file plays freely until a watch arms an end again
     m_cutFrom.reset();
     tellSoundChain();
@@ -62,7 +63,7 @@ void MpvPlayerEngine::settleLoad()
 {
     const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
     if (m_state.LoadState() == MpvEventState::Load::Failed) {
-        endLoadFailed(loading, mpvmediapath::LoadFailure(loading.path, m_state.LoadError()).what());
+        endLoadFailed(loading, mpvmediapath::LoadFailure(loading.path, m_state.LoadError()));
         return;
     }
     m_loadedStamp = loading.stamp;
@@ -91,41 +92,54 @@ void MpvPlayerEngine::giveUpLateLoad()
         return;
     const MpvEventState::Waiting loading = m_state.TakeWaitingLoad();
     unloadQuietly();
-    endLoadFailed(loading, "loading " + loading.path + ": the player did not answer in time");
+    endLoadFailed(loading, MpvFailure(MPV_ERROR_LOADING_FAILED,
+                                      "loading " + loading.path + ": the player did not answer in time"));
 }
 
-// No media is left; once SetMediaFile has returned, only the status can tell.
-void MpvPlayerEngine::endLoadFailed(const MpvEventState::Waiting& loading, const std::string& why)
+// No media is left; once SetMediaFile has returned, only the listener can tell.
+void MpvPlayerEngine::endLoadFailed(const MpvEventState::Waiting& loading, const MediaError& error)
 {
-    m_state.Unload(why);
+    m_state.Unload(error.what());
     if (loading.returned)
-        m_state.Status().lateLoadFailure = why;
+        tellLateFailure(error);
 }
 
-// mpv opens a file whose sound it cannot convert (a WAV of more channels
-// than it takes) or that holds no samples at all, finds nothing to play and,
-// kept open, holds at the end in silence with no word. Reaching the end
-// with nothing decoded is that: a failed load, told as one that fails after
-// SetMediaFile has returned. Playback held at an end a watch armed is left
-// alone: it stopped there on purpose.
+void MpvPlayerEngine::SetLateFailureListener(std::function<void(const MediaError&)> listener)
+{
+    m_lateFailureListener = std::move(listener);
+}
+
+void MpvPlayerEngine::tellLateFailure(const MediaError& error)
+{
+    m_state.Status().lateLoadFailure = error.what();
+    if (m_lateFailureListener)
+        m_lateFailureListener(error);
+}
+
+// mpv opens some files it can play nothing of and, kept open, holds them in
+// silence with no word: a WAV of more channels than it takes, or without a
+// sample, reaches its end with nothing decoded; a file whose one stream is
+// a cover picture holds no sound and nothing that moves. Either is a failed
+// load, told as one that fails after SetMediaFile has returned. Playback
+// held at an end a watch armed is left alone: it stopped there on purpose.
 void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
 {
-    if (!m_state.Loaded() || !m_state.Status().eofReached || m_state.Path() != path || m_armed.Current())
+    const MpvEventState::Unplayable unplayable = m_state.WhyUnplayable();
+    if (unplayable == MpvEventState::Unplayable::No || m_state.Path() != path
+        || (unplayable == MpvEventState::Unplayable::NothingDecoded && m_armed.Current()))
         return;
-    mpv_handle* h = m_mpv.Existing();
-    std::int64_t value = 0;
-    if (Mpv().get_property(h, mpvprop::kDecodedChannels, MPV_FORMAT_INT64, &value) >= 0
-        || Mpv().get_property(h, mpvprop::kDecodedWidth, MPV_FORMAT_INT64, &value) >= 0)
-        return;
-    const std::string why = "cannot play " + path + ": the player can render neither its sound nor its picture";
+    const std::string why = "cannot play " + path
+                            + (unplayable == MpvEventState::Unplayable::OnlyStills
+                                   ? ": the file holds no sound, only a still picture"
+                                   : ": the player can render neither its sound nor its picture");
     // Paused after any Play asked for meanwhile, so that mpv's own state,
     // which the bar follows, does not say it plays.
     int paused = 1;
     m_resumePending = false;
-    Mpv().set_property(h, mpvprop::kPause, MPV_FORMAT_FLAG, &paused);
+    Mpv().set_property_async(m_mpv.Existing(), 0, mpvprop::kPause, MPV_FORMAT_FLAG, &paused);
     unloadQuietly();
     m_state.NothingToRender(why);
-    m_state.Status().lateLoadFailure = why;
+    tellLateFailure(MpvFailure(MPV_ERROR_NOTHING_TO_PLAY, why));
     notify();
 }
 

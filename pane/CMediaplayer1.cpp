@@ -113,6 +113,7 @@ CMediaplayer1::~CMediaplayer1()
 {
     m_engine->SetStatusListener(nullptr);
     m_drill.reset();
+    m_engine->SetLateFailureListener(nullptr);
     for (QWidget* child : findChildren<QWidget*>())
         child->removeEventFilter(this);
     delete m_bar;
@@ -211,6 +212,11 @@ void CMediaplayer1::EndDrill()
 {
     if (m_drill)
         m_drill->End();
+}
+
+void CMediaplayer1::OnLateFailure(std::function<void(const MediaError&)> told)
+{
+    m_engine->SetLateFailureListener(std::move(told));
 }
 
 void CMediaplayer1::paintEvent(QPaintEvent* event)

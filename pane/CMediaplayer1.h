@@ -12,6 +12,7 @@
 #include <string>
 
 class FullScreenSwitch;
+class MediaError;
 class PlayerControlBar;
 class QLabel;
 class SubtitleTrack;
@@ -47,6 +48,10 @@ public:
     // Where the running watch wants playback to end; see IPlayerControls.
     // While a drill runs, it arms its own ends and this is not heard.
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom);
+
+    // Called once per file that turns out unplayable after SetMediaFile
+    // has returned; see IPlayerControls::SetLateFailureListener.
+    void OnLateFailure(std::function<void(const MediaError&)> told);
 
     // Starts the engine's set-up now, if it has not begun, and calls ready
     // on the GUI thread once it has ended.

@@ -313,7 +313,4 @@ void PlayerControlBar::showStatus(const PlayerStatus& status)
         showMuted(status.muted);
     if (status.speed != last.speed)
         showSpeed(status.speed);
-    // Told from the event loop, not from inside the engine's report.
-    if (!status.lateLoadFailure.empty() && status.lateLoadFailure != last.lateLoadFailure)
-        QTimer::singleShot(0, this, [this, what = QString::fromStdString(status.lateLoadFailure)] { emit failed(what); });
 }

@@ -64,7 +64,7 @@ void CRecorderDlg::OnOpenMedia()
     }
     m_editMediaPath->setText(QString::fromStdString(path));
     m_mediaPath = path;
-    m_player.SetMediaFile(path);
+    LoadIntoPlayer(path);
     m_player.Play();
     m_segStart = m_segEnd = m_editStart = m_editEnd = 0.0;
     DoDataExchange(false);

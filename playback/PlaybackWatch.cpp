@@ -13,7 +13,7 @@ void CRecorderDlg::DeliverTimer(unsigned id)
     } catch (const MediaError& error) {
         // The next tick tries again; the user hears of it once per run of
         // failing ticks, not ten times a second.
-        if (!m_tickFailureShown[id]) {
+        if (!TellLateLoadFailure() && !m_tickFailureShown[id]) {
             m_tickFailureShown[id] = true;
             ReportUnguardedFailure(error.what());
         }

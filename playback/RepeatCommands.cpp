@@ -5,6 +5,7 @@
 #include "player/MediaExceptionReport.h"
 
 #include <QAbstractButton>
+#include <utility>
 
 namespace {
 struct PassageKey {
@@ -66,23 +67,36 @@ void CRecorderDlg::ConnectPlaybackCommands()
 
 void CRecorderDlg::RunGuarded(MediaGuard variant, BoxIcon icon, const std::function<void()>& steps)
 {
+    const Guard guard{variant, icon};
+    const std::optional<Guard> outer = std::exchange(m_runningGuard, guard);
     try {
         steps();
     } catch (const MediaError& error) {
-        switch (variant) {
-        case MediaGuard::Reporting:
-            ReportMediaException(error);
-            Ask("Error Media Types", "Ravelle", BoxButtons::Ok, icon);
-            EnablePlaybackControls(false);
-            break;
-        case MediaGuard::Quiet:
-            KillTimer(m_segmentTimerId);
-            Ask("Error Media Types", "Ravelle", BoxButtons::Ok, icon);
-            EnablePlaybackControls(false);
-            break;
-        case MediaGuard::Silent:
-            break;
-        }
+        m_runningGuard = outer;
+        // A file that turned out unplayable after its load had returned is
+        // why the step failed: it is told once, as its load's command tells it.
+        if (!TellLateLoadFailure())
+            TellGuardedFailure(guard, error);
+        return;
+    }
+    m_runningGuard = outer;
+}
+
+void CRecorderDlg::TellGuardedFailure(const Guard& guard, const MediaError& error)
+{
+    switch (guard.variant) {
+    case MediaGuard::Reporting:
+        ReportMediaException(error);
+        Ask("Error Media Types", "Ravelle", BoxButtons::Ok, guard.icon);
+        EnablePlaybackControls(false);
+        break;
+    case MediaGuard::Quiet:
+        KillTimer(m_segmentTimerId);
+        Ask("Error Media Types", "Ravelle", BoxButtons::Ok, guard.icon);
+        EnablePlaybackControls(false);
+        break;
+    case MediaGuard::Silent:
+        break;
     }
 }
 
@@ -96,7 +110,7 @@ void CRecorderDlg::OnPlay()
     RunGuarded(MediaGuard::Reporting, BoxIcon::Error, [this] {
         KillTimer(kSegmentTimer);
         KillTimer(kPausePointTimer);
-        m_player.SetMediaFile(m_mediaPath);
+        LoadIntoPlayer(m_mediaPath);
         m_segStart = m_segEnd;
         m_player.SetPosition(m_segStart);
         m_player.Play();

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+class MediaError;
 class VideoFrames;
 
 // Where the subtitle lines go in the video's picture.
@@ -34,8 +35,9 @@ public:
     // Replaces the current media at once: on return the file is loaded, or
     // still loading, paused at position 0; a SetPosition, Play or Stop that
     // follows acts on it either way. Throws MediaError when it cannot be
-    // loaded; a failure found after the return is told by the next
-    // operation and by the status (PlayerStatus::lateLoadFailure).
+    // loaded; a failure found after the return is told once, to the late
+    // failure listener (IPlayerControls::SetLateFailureListener); the next
+    // operation that needs the media throws then too.
     virtual void SetMediaFile(const std::string& path) = 0;
     // Seconds from the start of the media, also while paused or stopped.
     // Throws MediaError when no media is loaded.
@@ -62,6 +64,12 @@ public:
     virtual void SetSubtitleLayout(const SubtitleLayout& layout) = 0;
     // Called on the GUI thread whenever what the bar shows has changed.
     virtual void SetStatusListener(std::function<void(const PlayerStatus&)> listener) = 0;
+    // Called on the GUI thread, once per file, when a file turns out
+    // unplayable after SetMediaFile has returned: its load failed, or it
+    // opened but plays nothing. It may be called from inside an operation:
+    // the listener takes note and tells the user later, without calling
+    // the engine.
+    virtual void SetLateFailureListener(std::function<void(const MediaError&)> listener) = 0;
     // The last status heard from the player.
     virtual PlayerStatus Status() = 0;
     // The position a running watch waits for. Playback stops exactly there

@@ -36,12 +36,37 @@ for _ in $(seq 1 50); do [ -S "$work/pulse/native" ] && break; sleep 0.1; done
 "$make_wav" "$work/lesson.wav" 30
 media="$work/lesson.wav"
 
-# The text of an edit, copied out through the clipboard.
+# Runs the command again and again until it succeeds, for at most $1 seconds.
+wait_until() {
+  local tries=$(( $1 * 20 )); shift
+  for _ in $(seq 1 "$tries"); do "$@" && return 0; sleep 0.05; done
+  return 1
+}
+
+# The text of an edit, copied out through the clipboard: the copy is there
+# once the program has taken the keys and owns the clipboard.
+clipboard() { xclip -o -selection clipboard 2>/dev/null; }
 edit_text() {
+  local marker="not copied yet $RANDOM"
+  printf '%s' "$marker" | xclip -i -selection clipboard
   click_control "$@"
   xdotool key ctrl+a ctrl+c
-  sleep 0.3
-  xclip -o -selection clipboard 2>/dev/null || true
+  wait_until 5 bash -c '[ "$(xclip -o -selection clipboard 2>/dev/null)" != "$1" ]' _ "$marker" || return 0
+  clipboard || true
+}
+
+# The program's window other than the main one (the file dialog), once shown.
+other_window() {
+  xdotool search --onlyvisible --pid "$pid" --name '.' 2>/dev/null | grep -vx "$wid" | head -n 1 | grep .
+}
+is_number_above() { awk -v x="$1" -v floor="$2" 'BEGIN { exit !(x + 0 > floor + 0) }'; }
+# Marks A (or B) at the playing position until the mark lies past floor:
+# the file is playing, and has played on since the last mark.
+mark_past() {
+  local button=$1 edit=$2 floor=$3
+  click_control $button
+  mark=$(edit_text $edit)
+  is_number_above "$mark" "$floor"
 }
 
 start_program
@@ -49,16 +74,17 @@ start_program
 [ "$(edit_text 283 22 158 14)" = 'D:\AllMediaFile.mp3' ] || fail "edit 1001 does not show the default path"
 
 click_control 281 46 48 14            # Open
-sleep 1.5                             # the file dialog, its name field focused
+dialog=$(wait_until 10 other_window && other_window) || fail "no file dialog"
+timeout 5 xdotool windowfocus --sync "$dialog" || true  # its name field has the focus
 xdotool key ctrl+a
 xdotool type --delay 5 "$media"
 xdotool key Return
-sleep 2                               # loads and plays
-click_control 282 176 71 14           # mark A
-sleep 1.5
-click_control 375 176 65 14           # mark B
-sleep 0.5
-a=$(edit_text 290 195 59 16)
+wait_until 10 bash -c '! xdotool search --onlyvisible --pid "$1" --name . | grep -qx "$2"' _ "$pid" "$dialog" \
+  || fail "the file dialog stayed"
+mark=""
+wait_until 10 mark_past "282 176 71 14" "290 195 59 16" 0 || fail "A ($mark) never came from a playing position"
+a=$mark
+wait_until 10 mark_past "375 176 65 14" "382 195 56 16" "$a" || fail "B ($mark) never came after A ($a)"
 b=$(edit_text 382 195 56 16)
 import -window root "$outdir/program.png"
 echo "screenshot: $outdir/program.png (A = $a, B = $b)"
@@ -80,8 +106,8 @@ a6=$(awk -v a="$a" 'BEGIN { printf "%.15g", sprintf("%.6f", a) + 0 }')  # kept t
 # the position of the stopped player.
 click_control 382 195 56 16
 xdotool key a
-sleep 0.3
-[ "$(edit_text 290 195 59 16)" != "$a6" ] || fail "the key a did not mark A"
+a_moved() { [ "$(edit_text 290 195 59 16)" != "$a6" ]; }
+wait_until 5 a_moved || fail "the key a did not mark A"
 xdotool key Escape
 wait_for_exit "Esc"
 echo "program test passed"

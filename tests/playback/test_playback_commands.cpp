@@ -3,6 +3,7 @@
 #include "player/MediaError.h"
 #include "player/MediaExceptionReport.h"
 #include "app/TextFile.h"
+#include "pane/PlayerControlBar.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 QString text(CRecorderDlg& d, int id) { return static_cast<QLineEdit*>(d.GetDlgItem(id))->text(); }
@@ -323,6 +325,74 @@ private slots:
         QCOMPARE(FormatMediaException(MediaError(MediaError::kAccessViolation, "x", at, false, accessed)),
                  "Code = c0000005, Address = " + pad + "ABCDEFAttempt to write data at address " + zeros + "10");
         QVERIFY(FormatMediaException(MediaError(MediaError::kAccessViolation, "x", at, true, accessed)).find("read data") != std::string::npos);
+    }
+
+    // A file found unplayable after SetMediaFile has returned is told once,
+    // by the command that loaded it: 打开's plain message, 播放's reporting
+    // guard; also when a command, a watch tick or the player's own button
+    // meets the failure before the event loop has told it.
+    void lateLoadFailureIsToldOnceByTheCommandThatLoaded_data()
+    {
+        QTest::addColumn<int>("loader");  // 1009 open, 1026 play
+        QTest::addColumn<int>("meets");   // a button clicked at once, -1 a watch tick, -2 the player's ▶, 0 none
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<bool>("disabled");
+        const QStringList open{"quillora"}, play{"Exception", "Ravelle"};
+        QTest::newRow("open") << 1009 << 0 << open << false;
+        QTest::newRow("open, then pause meets it") << 1009 << 1011 << open << false;
+        QTest::newRow("open, then set A meets it") << 1009 << 1023 << open << false;
+        QTest::newRow("open, then a tick meets it") << 1009 << -1 << open << false;
+        QTest::newRow("open, then the player's play") << 1009 << -2 << open << false;
+        QTest::newRow("play") << 1026 << 0 << play << true;
+        QTest::newRow("play, then repeat meets it") << 1026 << 1012 << play << true;
+        QTest::newRow("play, then stop meets it") << 1026 << 1038 << play << true;
+    }
+
+    void lateLoadFailureIsToldOnceByTheCommandThatLoaded()
+    {
+        QFETCH(int, loader);
+        QFETCH(int, meets);
+        QFETCH(QStringList, captions);
+        QFETCH(bool, disabled);
+        DialogHarness h;
+        CRecorderDlg& d = *h.dialog;
+        d.m_mediaPath = h.path("bad.mp3");
+        d.EnablePlaybackControls(true);
+        d.SetTimer(kSegmentTimer, kTimerPeriodMs);  // a watch that 播放 stops and 打开 leaves running
+        h.prompts.openAnswers.push_back(d.m_mediaPath);
+        click(d, loader);
+        QVERIFY(h.prompts.messages.empty());
+        h.player().failLate(0xFFFFFFEFu);
+        if (meets > 0)
+            click(d, meets);
+        else if (meets == -1)
+            d.DeliverTimer(kSegmentTimer);
+        else if (meets == -2) {
+            h.player().playing = false;  // so that ▶ plays
+            d.m_player.controlBar()->playPauseButton()->click();
+        }
+        QTRY_COMPARE(int(h.prompts.messages.size()), int(captions.size()));
+        for (int i = 0; i < captions.size(); ++i)
+            QCOMPARE(QString::fromStdString(h.prompts.messages[i].caption), captions[i]);
+        if (loader == 1026) {
+            QVERIFY(h.prompts.messages[0].text.starts_with("Code = ffffffef, Address = "));
+            QCOMPARE(h.prompts.messages[1].text, std::string("Error Media Types"));
+            QCOMPARE(h.prompts.messages[1].icon, BoxIcon::Error);
+        } else {
+            QVERIFY2(h.prompts.messages[0].text.find("cannot play " + d.m_mediaPath) != std::string::npos,
+                     h.prompts.messages[0].text.c_str());
+        }
+        for (int id : kPlaybackControls)
+            QCOMPARE(d.GetDlgItem(id)->isEnabled(), !disabled);
+        // Never twice: not by the event loop, nor by the watch's next ticks.
+        QCoreApplication::processEvents();
+        d.DeliverTimer(kSegmentTimer);
+        d.DeliverTimer(kSegmentTimer);
+        QCOMPARE(int(h.prompts.messages.size()), int(captions.size()));
+        // The next command that fails tells its own failure again.
+        click(d, 1038);
+        QCOMPARE(int(h.prompts.messages.size()), int(captions.size()) + 2);
+        QCOMPARE(h.prompts.messages.back().icon, BoxIcon::Information);
     }
 
     void unguardedFailureStopsAtTheCommandsBoundary()

@@ -9,6 +9,9 @@
 void FakePlayerEngine::record(const std::string& call, const std::string& operation)
 {
     calls.push_back(call);
+    const bool needsMedia = operation == "GetPosition" || operation == "SetPosition" || operation == "Play";
+    if (m_lateCode != 0 && needsMedia)
+        throw MediaError(m_lateCode, operation + ": cannot play " + mediaFile, this);
     const auto it = m_failures.find(operation);
     if (it != m_failures.end() && it->second != 0)
         throw MediaError(it->second, operation + " failed", this);
@@ -17,6 +20,7 @@ void FakePlayerEngine::record(const std::string& call, const std::string& operat
 void FakePlayerEngine::SetMediaFile(const std::string& path)
 {
     record("SetMediaFile " + path, "SetMediaFile");
+    m_lateCode = 0;
     mediaFile = path;
     position = 0.0;
     playing = false;
@@ -71,6 +75,18 @@ void FakePlayerEngine::PrepareInBackground(std::function<void()> ready)
 }
 
 void FakePlayerEngine::SetStatusListener(std::function<void(const PlayerStatus&)>) {}
+
+void FakePlayerEngine::SetLateFailureListener(std::function<void(const MediaError&)> listener)
+{
+    m_lateFailureListener = std::move(listener);
+}
+
+void FakePlayerEngine::failLate(std::uint32_t code)
+{
+    m_lateCode = code;
+    if (m_lateFailureListener)
+        m_lateFailureListener(MediaError(code, "cannot play " + mediaFile, this));
+}
 
 PlayerStatus FakePlayerEngine::Status()
 {

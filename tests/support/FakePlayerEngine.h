@@ -26,6 +26,7 @@ public:
     void SetSubtitlesShown(bool shown) override;
     void SetSubtitleLayout(const SubtitleLayout& layout) override;
     void SetStatusListener(std::function<void(const PlayerStatus&)> listener) override;
+    void SetLateFailureListener(std::function<void(const MediaError&)> listener) override;
     PlayerStatus Status() override;
     // Records the end only; the fake plays nothing to cut.
     void ArmEnd(std::optional<double> end, std::optional<double> loopFrom) override;
@@ -36,6 +37,11 @@ public:
     // Makes the named operation ("SetMediaFile", "GetPosition", ...) throw
     // MediaError with that code from now on; code 0 lifts it again.
     void failOn(const std::string& operation, std::uint32_t code);
+    // The file set last turns out unplayable, as a real engine finds out
+    // after SetMediaFile has returned: the listener hears of it, and
+    // GetPosition, SetPosition and Play throw that code until the next
+    // SetMediaFile.
+    void failLate(std::uint32_t code);
 
     double position = 0.0;
     bool playing = false;
@@ -55,5 +61,7 @@ public:
 private:
     void record(const std::string& call, const std::string& operation);
     std::map<std::string, std::uint32_t> m_failures;
+    std::function<void(const MediaError&)> m_lateFailureListener;
+    std::uint32_t m_lateCode = 0;
     QObject m_context;  // no ready call outlives the fake
 };

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
@@ -177,4 +179,38 @@ void WriteToneWavChannels(const std::string& path, double seconds, int channels,
     for (std::int16_t sample : tone(seconds, sampleRate))
         frames.insert(frames.end(), static_cast<std::size_t>(channels), sample);
     writeWav(path, frames, sampleRate, channels);
+}
+
+namespace {
+// Runs one of the media tools (ffmpeg, sox) on a command line of the
+// caller's, whose paths are quoted; throws when it fails.
+void runTool(const std::string& commandLine)
+{
+    const std::string line = "timeout 60 " + commandLine + " </dev/null";
+    if (std::system(line.c_str()) != 0)
+        throw std::runtime_error("failed: " + line);
+}
+
+std::string quoted(const std::string& path) { return "'" + path + "'"; }
+}  // namespace
+
+void WriteCoverPicture(const std::string& path)
+{
+    runTool("ffmpeg -v error -y -f lavfi -i color=c=teal:s=96x96 -frames:v 1 " + quoted(path));
+}
+
+void WriteCoverOnly(const std::string& path)
+{
+    const std::string picture = path + ".cover.png";
+    WriteCoverPicture(picture);
+    // MP4 keeps the picture as a cover; Matroska takes it as a track of one frame.
+    runTool("ffmpeg -v error -y -i " + quoted(picture) + " -map 0 -c:v mjpeg -disposition:v attached_pic "
+            + quoted(path));
+    std::remove(picture.c_str());
+}
+
+void WriteSoxToneWav(const std::string& path, double seconds, int channels, int sampleRate)
+{
+    runTool("sox -n -b 16 -r " + std::to_string(sampleRate) + " -c " + std::to_string(channels) + " " + quoted(path)
+            + " synth " + std::to_string(seconds) + " sine 440");
 }

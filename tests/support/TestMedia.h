@@ -30,3 +30,11 @@ void WriteSpansMp3(const std::string& path, const std::vector<ToneSpan>& spans, 
 std::vector<ToneSpan> LessonSpans(double seconds);
 // The tone on every one of `channels` channels.
 void WriteToneWavChannels(const std::string& path, double seconds, int channels, int sampleRate = 44100);
+// Made with the ffmpeg and sox tools (throwing std::runtime_error when one
+// fails): a small picture as a cover beside a sound file is (its format by
+// the extension: .jpg, .png); a file whose one stream is such a picture
+// (.m4a keeps it as a cover, .mka as a video track of one frame); a tone on
+// every channel as sox writes it, in its extensible WAV header.
+void WriteCoverPicture(const std::string& path);
+void WriteCoverOnly(const std::string& path);
+void WriteSoxToneWav(const std::string& path, double seconds, int channels, int sampleRate = 8000);
