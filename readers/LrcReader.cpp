@@ -1,5 +1,6 @@
 #include "readers/LrcReader.h"
 
+#include "readers/TextEncoding.h"
 #include "readers/SubtitleReader.h"
 #include "player/MediaFile.h"
 
@@ -123,16 +124,6 @@ std::string withoutWordTimes(const std::string& text)
     return out;
 }
 
-void cutAtCharacter(std::string& text)
-{
-    if (text.size() <= kMaxTextBytes)
-        return;
-    std::size_t cut = kMaxTextBytes;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    text.resize(cut);
-}
-
 // The tags at a row's start, then its text.
 void readRow(const std::string& row, std::vector<Entry>& entries, double& offset)
 {
@@ -154,7 +145,7 @@ void readRow(const std::string& row, std::vector<Entry>& entries, double& offset
     if (times.empty())
         return;  // metadata, or no line at all
     std::string text = trimmed(withoutWordTimes(row.substr(at)));
-    cutAtCharacter(text);
+    CutAtCharacter(text, kMaxTextBytes);
     for (double time : times)
         entries.push_back({time, entries.size(), text});
 }

@@ -1,5 +1,6 @@
 #include "readers/SubtitleReader.h"
 
+#include "readers/TextEncoding.h"
 #include "readers/FfmpegPointers.h"
 #include "player/MediaFile.h"
 
@@ -37,17 +38,6 @@ const char* sourceCharset(const std::string& path, std::uintmax_t size)
 {
     const std::string bytes = readBytes(path, size);
     return hasUtf16Mark(bytes) || GuessEncoding(bytes) == TextEncoding::Utf8 ? nullptr : "GB18030";
-}
-
-// Cuts at a character boundary.
-void cutText(std::string& text)
-{
-    if (text.size() <= kMaxTextBytes)
-        return;
-    std::size_t cut = kMaxTextBytes;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    text.resize(cut);
 }
 
 std::string trimmedRows(const std::string& text)
@@ -144,7 +134,7 @@ void Reader::readAll(std::vector<SubtitleLine>& lines, const std::atomic<bool>& 
                     text.append(text.empty() ? "" : "\n").append(PlainTextOfEvent(sub.rects[i]->ass));
             ff().avsubtitle_free(&sub);
             text = ValidUtf8(text);
-            cutText(text);
+            CutAtCharacter(text, kMaxTextBytes);
             const double start = double(packet->pts) * unit;
             if (!text.empty())
                 lines.push_back({start, start + double(packet->duration) * unit, std::move(text)});

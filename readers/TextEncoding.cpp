@@ -117,4 +117,13 @@ std::string ValidUtf8(std::string_view bytes)
     }
     return out;
 }
+void CutAtCharacter(std::string& text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return;
+    std::size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    text.resize(cut);
+}
 }  // namespace subtitles

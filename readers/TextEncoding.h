@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,4 +19,7 @@ bool IsUtf8(std::string_view bytes);
 // The bytes as well-formed UTF-8: every byte that is no part of a
 // well-formed sequence becomes U+FFFD.
 std::string ValidUtf8(std::string_view bytes);
+
+// Cuts UTF-8 text to at most maxBytes, never inside a character.
+void CutAtCharacter(std::string& text, std::size_t maxBytes);
 }  // namespace subtitles
