@@ -9,6 +9,8 @@
 #include <utility>
 
 namespace {
+constexpr char kNothingAsked[] = "no media is loaded";
+
 enum ObservedId : std::uint64_t { kTimePos = 1, kDuration, kPause, kEof, kSpeed, kVolume, kMute, kVideo };
 
 struct Observed {
@@ -44,6 +46,22 @@ void MpvEventState::BeginLoad(long long entryId, const std::string& path)
     m_loadError = 0;
     m_seek = Seek::None;
     m_why = "the file is still loading";
+}
+
+void MpvEventState::LoadEntry(long long entryId)
+{
+    if (m_load == Load::Pending && m_entryId < 0)
+        m_entryId = entryId;
+}
+
+void MpvEventState::LoadRefused(int error)
+{
+    if (m_load != Load::Pending)
+        return;
+    m_load = Load::Failed;
+    m_loadError = error;
+    m_status.loaded = false;
+    m_why = "the file could not be loaded";
 }
 
 void MpvEventState::ForgetRequests()
@@ -205,4 +223,17 @@ void MpvEventState::applyProperty(std::uint64_t id, const mpv_event_property& pr
     case kVideo: m_status.hasVideo = flag; break;
     default: break;
     }
+}
+
+MpvEventState::Phase MpvEventState::Now() const
+{
+    if (m_waiting || m_load == Load::Pending)
+        return Phase::Loading;
+    if (!m_status.loaded)
+        return m_why == kNothingAsked ? Phase::Idle : Phase::Failed;
+    if (SeekPending())
+        return Phase::Seeking;
+    if (m_status.eofReached)
+        return Phase::HeldAtEnd;
+    return m_status.paused ? Phase::Paused : Phase::Playing;
 }
