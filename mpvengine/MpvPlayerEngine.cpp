@@ -10,6 +10,8 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <chrono>
+#include <string_view>
+#include <utility>
 
 MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
     : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>()),
@@ -79,7 +81,12 @@ void MpvPlayerEngine::notify()
 void MpvPlayerEngine::handleEvent(const mpv_event& event)
 {
     if (event.event_id == MPV_EVENT_LOG_MESSAGE) {
-        m_log.Print(*static_cast<const mpv_event_log_message*>(event.data));
+        const auto& message = *static_cast<const mpv_event_log_message*>(event.data);
+        // The sound output has lost its server (killed, or restarted): mpv
+        // does not open it again by itself.
+        if (std::string_view(message.prefix).substr(0, 2) == "ao")
+            m_soundOutputFailed = true;
+        m_log.Print(message);
         return;
     }
     if (decoderthreads::Choose(m_mpv.Existing(), event))
@@ -88,8 +95,6 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
         answered(event);
     const bool endedBefore = m_state.Status().eofReached;
     m_state.Apply(event);
-    if (event.event_id == MPV_EVENT_FILE_LOADED)  // the old file's output is the new one's now
-        m_armed.Apply(m_mpv.Existing(), m_requests, m_armed.Current(), m_armed.Beyond());
     if (!endedBefore && m_state.Status().eofReached) {
         // From the event loop: an operation under way goes on with the file
         // as mpv still has it, and the failure is told once, by the status.
@@ -245,6 +250,8 @@ void MpvPlayerEngine::Play()
         seek(0.0, m_options.seekWaitMs);  // at the end of the media, playing again means from the start
     else if (m_state.Status().eofReached && !m_state.SeekPending())
         seek(position, m_options.seekWaitMs);  // held at an end a watch armed: on from there
+    if (std::exchange(m_soundOutputFailed, false))
+        m_requests.Command(m_mpv.Existing(), {MpvStringNode(mpvprop::kCmdReloadSoundOutput)});
     resume();
     m_state.Status().paused = false;
     m_state.AskPlay();

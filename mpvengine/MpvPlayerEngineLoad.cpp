@@ -16,7 +16,6 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     mpv_handle* h = handle();
     drainEvents();
     m_armed.Apply(h, m_requests, std::nullopt);  // a new file plays freely until a watch arms an end again
-    MpvArmedEnd::KeepOutputAcrossLoad(h, m_requests);  // until the new file has loaded
     m_cutFrom.reset();
     tellSoundChain();
     m_state.ForgetRequests();
