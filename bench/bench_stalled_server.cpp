@@ -88,6 +88,55 @@ double advances(CRecorderDlg& d, int ms)
     return d.m_player.GetPosition() - before;
 }
 
+// From 播放 after a pause to the position 0.2 s on, in ms (-1: not within 5 s).
+double resumeDelay(CRecorderDlg& d)
+{
+    QTest::qWait(500);
+    click(d, kPause);
+    QTest::qWait(500);
+    const double from = d.m_player.GetPosition();
+    QElapsedTimer clock;
+    clock.start();
+    click(d, kPlay);
+    while (clock.elapsed() < 5000) {
+        if (d.m_player.GetPosition() >= from + 0.2)
+            return clock.nsecsElapsed() / 1e6 - 200.0;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return -1.0;
+}
+
+// From a jump while playing to the position 0.2 s past its target, in ms.
+double seekDelay(CRecorderDlg& d, double target)
+{
+    QTest::qWait(500);
+    QElapsedTimer clock;
+    clock.start();
+    d.m_player.SetPosition(target);
+    while (clock.elapsed() < 5000) {
+        if (d.m_player.GetPosition() >= target + 0.2)
+            return clock.nsecsElapsed() / 1e6 - 200.0;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return -1.0;
+}
+
+// From 打开 to the position 0.2 s into the file, in ms (-1: not within 5 s).
+double startDelay(DialogHarness& h, const std::string& media)
+{
+    CRecorderDlg& d = *h.dialog;
+    h.prompts.openAnswers.push_back(media);
+    QElapsedTimer clock;
+    clock.start();
+    click(d, kOpen);
+    while (clock.elapsed() < 5000) {
+        if (d.m_player.GetPosition() >= 0.2)
+            return clock.nsecsElapsed() / 1e6 - 200.0;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return -1.0;
+}
+
 bool heardSound(CRecorderDlg& d)
 {
     MonitorCapture capture(44100);
@@ -118,9 +167,25 @@ int main(int argc, char** argv)
     d.show();
     const std::string media = h.path("lesson.wav");
     WriteToneWav(media, 30.0);
-    h.prompts.openAnswers.push_back(media);
-    click(d, kOpen);
-    QTest::qWait(1000);
+    // Each open a file other than the one before, as a learner opens the next lesson.
+    const std::string other = h.path("lesson2.wav");
+    WriteToneWav(other, 30.0);
+    const std::string files[] = {media, other, media};
+    double alone[3], recorded[3];
+    for (int i = 0; i < 3; ++i)
+        alone[i] = startDelay(h, files[i]);
+    const double resumed = resumeDelay(d);
+    const double sought = seekDelay(d, 12.0);
+    {
+        MonitorCapture listener(44100);
+        listener.Start();
+        for (int i = 0; i < 3; ++i)
+            recorded[i] = startDelay(h, files[(i + 1) % 3]);
+    }
+    std::printf("start of playback after 打开, ms past the 0.2 s played (3 files in a row):\n"
+                "  sink nobody records from: %.0f %.0f %.0f; while its monitor is recorded: %.0f %.0f %.0f\n",
+                alone[0], alone[1], alone[2], recorded[0], recorded[1], recorded[2]);
+    std::printf("  播放 after 暂停, nobody recording: %.0f; a jump while playing: %.0f\n", resumed, sought);
 
     const std::vector<double> running = runCommands(h, media);
     click(d, kPlay);

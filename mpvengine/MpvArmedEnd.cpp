@@ -71,3 +71,13 @@ void MpvArmedEnd::Apply(mpv_handle* h, MpvRequests& requests, const std::optiona
     m_beyond = beyond;
 }
 
+// Without gapless audio mpv closes its sound output with the file and opens
+// a new stream for the next one. A sound server's sink that runs with a long
+// latency (a null sink nobody records from: 2 s) takes a new stream only at
+// its next block, and the position stood at 0.1 for up to 2 s after an open.
+// The stream kept, the new file plays at once. mpv decides when it sets up
+// the new file's sound, which it has done when its playback first restarts.
+void MpvArmedEnd::KeepOutputAcrossLoad(mpv_handle* h, MpvRequests& requests)
+{
+    requests.SetString(h, mpvprop::kGaplessAudio, "weak");
+}

@@ -34,6 +34,9 @@ public:
     // does not wait for mpv to take it.
     void Apply(mpv_handle* handle, MpvRequests& requests, const std::optional<Armed>& armed, double beyond = 0.0);
     double Beyond() const { return m_beyond; }
+    // Tells mpv to keep its sound output open when the file it plays is
+    // replaced; Apply tells it again what the armed end needs.
+    static void KeepOutputAcrossLoad(mpv_handle* handle, MpvRequests& requests);
 
 private:
     std::optional<Armed> m_armed;  // what mpv has been told, less m_beyond

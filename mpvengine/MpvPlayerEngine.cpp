@@ -95,6 +95,8 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
         answered(event);
     const bool endedBefore = m_state.Status().eofReached;
     m_state.Apply(event);
+    if (event.event_id == MPV_EVENT_PLAYBACK_RESTART && std::exchange(m_outputKeptForLoad, false))
+        m_armed.Apply(m_mpv.Existing(), m_requests, m_armed.Current(), m_armed.Beyond());
     if (!endedBefore && m_state.Status().eofReached) {
         // From the event loop: an operation under way goes on with the file
         // as mpv still has it, and the failure is told once, by the status.

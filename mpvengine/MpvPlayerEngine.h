@@ -144,6 +144,7 @@ private:
     std::atomic<bool> m_drainPosted{false};
     bool m_soughtThisTurn = false;  // a seek went to mpv in this turn of the event loop
     bool m_resumePending = false;   // an unpause waits for the end of this turn
+    bool m_outputKeptForLoad = false;  // gapless until the loading file's sound is set up
     bool m_soundOutputFailed = false;  // mpv's sound output reported an error since the last Play
     std::uint64_t m_seekReply = 0, m_loadReply = 0;
     // Where the sound stopped at a pause, as mpv answers it.

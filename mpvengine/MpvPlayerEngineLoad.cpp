@@ -16,6 +16,8 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     mpv_handle* h = handle();
     drainEvents();
     m_armed.Apply(h, m_requests, std::nullopt);  // a new file plays freely until a watch arms an end again
+    MpvArmedEnd::KeepOutputAcrossLoad(h, m_requests);  // until the new file's sound is set up
+    m_outputKeptForLoad = true;
     m_cutFrom.reset();
     tellSoundChain();
     m_state.ForgetRequests();

@@ -229,6 +229,9 @@ void FakeMpv::answer(const Request& r)
         push(loaded);
         changed("duration", duration);
         Report(0.0);
+        auto restart = std::make_shared<Event>();
+        restart->event.event_id = MPV_EVENT_PLAYBACK_RESTART;  // its sound set up
+        push(restart);
     } else if (what == "seek") {
         auto seek = std::make_shared<Event>();
         seek->event.event_id = MPV_EVENT_SEEK;

@@ -17,7 +17,7 @@ Q_DECLARE_METATYPE(Phase)
 class TstMpvPlayerEngineStates : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    std::string m_media;
+    std::string m_media, m_other;
 
     // Runs steps such as "open play report:1.5 stall pause" on engine and mpv.
     void run(MpvPlayerEngine& engine, FakeMpv& mpv, const QString& steps)
@@ -25,9 +25,9 @@ class TstMpvPlayerEngineStates : public QObject {
         for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
             const QString name = step.section(':', 0, 0);
             const double value = step.section(':', 1).toDouble();
-            if (name == "open") {
+            if (name == "open" || name == "opennext") {
                 try {
-                    engine.SetMediaFile(m_media);
+                    engine.SetMediaFile(name == "open" ? m_media : m_other);
                 } catch (const MediaError&) {
                     // the row's state says what became of it
                 }
@@ -52,6 +52,8 @@ private slots:
         QVERIFY(m_dir.isValid());
         m_media = m_dir.filePath("lesson.mp3").toStdString();
         std::ofstream(m_media) << "stands in for a lesson";
+        m_other = m_dir.filePath("next.mp3").toStdString();
+        std::ofstream(m_other) << "stands in for the next lesson";
     }
 
     void answersFromItsStateAndNeverWaits_data()
@@ -128,6 +130,32 @@ private slots:
         QVERIFY(at("set af=") < at("cmd seek 2.0"));
         QTRY_VERIFY(at("set pause=no") > at("cmd seek 2.0"));
         QCOMPARE(engine.GetPosition(), 2.0);
+    }
+
+    // A new stream for every file waited for a sink's next block (2 s on a
+    // null sink nobody records from): the output is kept across the load,
+    // and only then does mpv again wait for it to play out at an end.
+    void soundOutputIsKeptAcrossALoad()
+    {
+        FakeMpv mpv;
+        MpvOptions options;
+        options.videoOutput = "null";
+        MpvPlayerEngine engine(options);
+        run(engine, mpv, "open arm:3 stall");
+        mpv.asked.clear();
+        run(engine, mpv, "opennext");
+        const auto last = [&](const std::string& what) {
+            for (std::size_t i = mpv.asked.size(); i-- > 0;)
+                if (mpv.asked[i] == what)
+                    return int(i);
+            return -1;
+        };
+        QVERIFY(last("set gapless-audio=weak") >= 0);
+        QVERIFY(last("set gapless-audio=weak") < last("cmd loadfile " + m_other + " replace"));
+        // Not again before the file's sound is set up.
+        QVERIFY(last("set gapless-audio=no") < last("set gapless-audio=weak"));
+        run(engine, mpv, "thaw");
+        QVERIFY(last("set gapless-audio=no") > last("cmd loadfile " + m_other + " replace"));
     }
 
     void outOfRangeValuesAreRefusedAtOnce()
