@@ -1,6 +1,5 @@
 #include "mpvengine/MpvArmedEnd.h"
 
-#include "mpvengine/MpvLibrary.h"
 #include "mpvengine/MpvProperties.h"
 
 #include <algorithm>
@@ -60,14 +59,25 @@ bool MpvArmedEnd::StoppedAt(double position, double duration) const
 // left, so the end of every passage went unheard. Without gapless audio it
 // waits for the output to play out first. A loop goes back to A without
 // draining the output, so there the default keeps the rounds seamless.
-void MpvArmedEnd::Apply(mpv_handle* h, const std::optional<Armed>& armed, double beyond)
+void MpvArmedEnd::Apply(mpv_handle* h, MpvRequests& requests, const std::optional<Armed>& armed, double beyond)
 {
     const bool loop = armed && armed->loopFrom;
     const std::string end = armed && !loop ? timeText(std::max(0.0, armed->end + beyond)) : "none";
-    Mpv().set_property_string(h, mpvprop::kGaplessAudio, loop ? "weak" : "no");
-    Mpv().set_property_string(h, mpvprop::kEnd, end.c_str());
-    Mpv().set_property_string(h, mpvprop::kAbLoopA, loop ? timeText(std::max(0.0, *armed->loopFrom)).c_str() : "no");
-    Mpv().set_property_string(h, mpvprop::kAbLoopB, loop ? timeText(armed->end + beyond).c_str() : "no");
+    requests.SetString(h, mpvprop::kGaplessAudio, loop ? "weak" : "no");
+    requests.SetString(h, mpvprop::kEnd, end);
+    requests.SetString(h, mpvprop::kAbLoopA, loop ? timeText(std::max(0.0, *armed->loopFrom)) : "no");
+    requests.SetString(h, mpvprop::kAbLoopB, loop ? timeText(armed->end + beyond) : "no");
     m_armed = armed;
     m_beyond = beyond;
+}
+
+// Without gapless audio mpv closes its sound output with the file and opens
+// a new stream for the next one. A sound server's sink that runs with a long
+// latency (a null sink nobody records from: 2 s) takes a new stream only at
+// its next block, and the position stood at 0.1 for up to 2 s after an open.
+// The stream kept, the new file plays at once. mpv decides when it sets up
+// the new file's sound, which it has done when its playback first restarts.
+void MpvArmedEnd::KeepOutputAcrossLoad(mpv_handle* h, MpvRequests& requests)
+{
+    requests.SetString(h, mpvprop::kGaplessAudio, "weak");
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mpvengine/MpvRequests.h"
+
 #include <mpv/client.h>
 #include <optional>
 
@@ -28,9 +30,13 @@ public:
     // Playback stopped at the armed end, not at the end of the media.
     bool StoppedAt(double position, double duration) const;
     // Tells mpv the end or loop to keep (none: play freely), `beyond`
-    // seconds further on where the sound is cut at the end ahead of mpv.
-    void Apply(mpv_handle* handle, const std::optional<Armed>& armed, double beyond = 0.0);
+    // seconds further on where the sound is cut at the end ahead of mpv;
+    // does not wait for mpv to take it.
+    void Apply(mpv_handle* handle, MpvRequests& requests, const std::optional<Armed>& armed, double beyond = 0.0);
     double Beyond() const { return m_beyond; }
+    // Tells mpv to keep its sound output open when the file it plays is
+    // replaced; Apply tells it again what the armed end needs.
+    static void KeepOutputAcrossLoad(mpv_handle* handle, MpvRequests& requests);
 
 private:
     std::optional<Armed> m_armed;  // what mpv has been told, less m_beyond

@@ -9,6 +9,8 @@
 #include <utility>
 
 namespace {
+constexpr char kNothingAsked[] = "no media is loaded";
+
 enum ObservedId : std::uint64_t {
     kTimePos = 1, kDuration, kPause, kEof, kSpeed, kVolume, kMute, kVideo, kTracks, kDecodedSound, kDecodedPicture
 };
@@ -68,6 +70,22 @@ MpvEventState::Unplayable MpvEventState::WhyUnplayable() const
     if (m_status.eofReached && !m_decodedSound && !m_decodedPicture)
         return Unplayable::NothingDecoded;
     return Unplayable::No;
+}
+
+void MpvEventState::LoadEntry(long long entryId)
+{
+    if (m_load == Load::Pending && m_entryId < 0)
+        m_entryId = entryId;
+}
+
+void MpvEventState::LoadRefused(int error)
+{
+    if (m_load != Load::Pending)
+        return;
+    m_load = Load::Failed;
+    m_loadError = error;
+    m_status.loaded = false;
+    m_why = "the file could not be loaded";
 }
 
 void MpvEventState::ForgetRequests()
@@ -240,4 +258,17 @@ void MpvEventState::applyProperty(std::uint64_t id, const mpv_event_property& pr
     case kDecodedPicture: m_decodedPicture = m_decodedPicture || (has && prop.format == MPV_FORMAT_INT64); break;
     default: break;
     }
+}
+
+MpvEventState::Phase MpvEventState::Now() const
+{
+    if (m_waiting || m_load == Load::Pending)
+        return Phase::Loading;
+    if (!m_status.loaded)
+        return m_why == kNothingAsked ? Phase::Idle : Phase::Failed;
+    if (SeekPending())
+        return Phase::Seeking;
+    if (m_status.eofReached)
+        return Phase::HeldAtEnd;
+    return m_status.paused ? Phase::Paused : Phase::Playing;
 }

@@ -31,6 +31,10 @@ public:
 
     // A load of path as playlist entry entryId has been asked for.
     void BeginLoad(long long entryId, const std::string& path);
+    // mpv's reply to the load: the playlist entry it loads into, or its
+    // refusal (below 0) when it could not even begin.
+    void LoadEntry(long long entryId);
+    void LoadRefused(int error);
     // A seek has been asked for; SeekDone says when mpv has done it.
     void BeginSeek();
     // mpv has refused the seek asked for: there is nothing to wait for.
@@ -82,6 +86,13 @@ public:
     void Pin(double seconds) { m_pinned = seconds; }
     void Unpin() { m_pinned.reset(); }
 
+    // The one state the media is in, read from everything above: nothing
+    // asked for; a load under way (or one mpv has not answered yet); paused;
+    // playing; a seek mpv has not done yet; held at an end (armed or the
+    // media's); the last load failed or the media ended in an error.
+    enum class Phase { Idle, Loading, Paused, Playing, Seeking, HeldAtEnd, Failed };
+    Phase Now() const;
+
     PlayerStatus& Status() { return m_status; }
     const PlayerStatus& Status() const { return m_status; }
 
@@ -101,7 +112,7 @@ private:
     Load m_load = Load::Done;
     int m_loadError = 0;
     Seek m_seek = Seek::None;
-    std::string m_why = "no media is loaded";
+    std::string m_why = "no media is loaded";  // until the first load
     std::optional<Waiting> m_waiting;
     bool m_wantsPlay = false;  // Play was the last of Play, Pause and Stop
     std::optional<double> m_pinned;

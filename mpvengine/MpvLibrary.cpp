@@ -5,6 +5,7 @@
 
 #include <cstdarg>  // before the ALSA header, which uses va_list
 #include <alsa/error.h>
+#include <atomic>
 #include <dlfcn.h>
 #include <string>
 
@@ -49,6 +50,7 @@ RuntimeApi<MpvApi> load()
                                {"mpv_command_node", a.command_node},
                                {"mpv_command_node_async", a.command_node_async},
                                {"mpv_set_property_async", a.set_property_async},
+                               {"mpv_get_property_async", a.get_property_async},
                                {"mpv_free_node_contents", a.free_node_contents},
                                {"mpv_observe_property", a.observe_property},
                                {"mpv_hook_add", a.hook_add},
@@ -76,8 +78,16 @@ const RuntimeApi<MpvApi>& loaded()
 }
 }  // namespace
 
+namespace {
+std::atomic<const MpvApi*> g_replacement{nullptr};
+}
+
+void ReplaceMpv(const MpvApi* api) { g_replacement = api; }
+
 const MpvApi& Mpv()
 {
+    if (const MpvApi* replacement = g_replacement.load())
+        return *replacement;
     const RuntimeApi<MpvApi>& l = loaded();
     if (!l.error.empty())
         throw MpvFailure(MPV_ERROR_GENERIC, l.error);

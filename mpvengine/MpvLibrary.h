@@ -19,6 +19,7 @@ struct MpvApi {
     decltype(&mpv_command_node) command_node;
     decltype(&mpv_command_node_async) command_node_async;
     decltype(&mpv_set_property_async) set_property_async;
+    decltype(&mpv_get_property_async) get_property_async;
     decltype(&mpv_free_node_contents) free_node_contents;
     decltype(&mpv_observe_property) observe_property;
     decltype(&mpv_hook_add) hook_add;
@@ -39,3 +40,6 @@ struct MpvApi {
 // when libmpv cannot be loaded or lacks a function; later calls throw the
 // same again.
 const MpvApi& Mpv();
+// Puts api in the place of libmpv for the whole process (nullptr: libmpv
+// again), so that the engine can be driven by a stand-in for mpv.
+void ReplaceMpv(const MpvApi* api);

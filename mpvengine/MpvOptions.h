@@ -18,6 +18,10 @@ struct MpvOptions {
     // its target.
     int loadTimeoutMs = 5000;
     int seekWaitMs = 5;
+    // How long Pause waits for mpv to say where the sound stopped; past it
+    // (a sound server that does not answer) the position mpv reported last
+    // stands.
+    int pauseWaitMs = 30;
     // How long SetMediaFile waits for the file to open. One that takes
     // longer (the first video after start-up) goes on loading without
     // holding the GUI thread: a seek, Play or Stop that comes meanwhile is

@@ -10,6 +10,8 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <chrono>
+#include <string_view>
+#include <utility>
 
 MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
     : m_options(std::move(options)), m_frames(std::make_unique<VideoFrames>()),
@@ -17,9 +19,10 @@ MpvPlayerEngine::MpvPlayerEngine(MpvOptions options)
           if (m_options.videoOutput == "libmpv")
               m_renderer = std::make_unique<MpvVideoRenderer>(h, *m_frames);
           Mpv().set_wakeup_callback(h, &MpvPlayerEngine::onWakeup, this);
+          // The layout asked for before is told once a picture's aspect is
+          // known: lines are drawn only into a picture.
           try {
               MpvSubtitleLayout::Observe(h);
-              m_subtitleLayout.Tell(h);
           } catch (const MediaError&) {
               // The lines keep mpv's own place and size.
           }
@@ -85,23 +88,26 @@ void MpvPlayerEngine::notify()
 void MpvPlayerEngine::handleEvent(const mpv_event& event)
 {
     if (event.event_id == MPV_EVENT_LOG_MESSAGE) {
-        m_log.Print(*static_cast<const mpv_event_log_message*>(event.data));
+        const auto& message = *static_cast<const mpv_event_log_message*>(event.data);
+        // The sound output has lost its server (killed, or restarted): mpv
+        // does not open it again by itself.
+        if (std::string_view(message.prefix).substr(0, 2) == "ao")
+            m_soundOutputFailed = true;
+        m_log.Print(message);
         return;
     }
     if (decoderthreads::Choose(m_mpv.Existing(), event))
         return;
     if (m_subtitleLayout.Apply(event)) {
-        try {
-            m_subtitleLayout.Tell(m_mpv.Existing());
-        } catch (const MediaError&) {
-            // The lines keep their place; nothing else depends on it.
-        }
+        m_subtitleLayout.Tell(m_mpv.Existing(), m_requests);
         return;
     }
-    if (event.event_id == MPV_EVENT_COMMAND_REPLY && event.reply_userdata == kDeferredSeekReply && event.error < 0)
-        m_state.SeekRefused();
+    if (m_requests.Answer(event))
+        answered(event);
     const bool playableBefore = m_state.WhyUnplayable() == MpvEventState::Unplayable::No;
     m_state.Apply(event);
+    if (event.event_id == MPV_EVENT_PLAYBACK_RESTART && std::exchange(m_outputKeptForLoad, false))
+        m_armed.Apply(m_mpv.Existing(), m_requests, m_armed.Current(), m_armed.Beyond());
     if (playableBefore && m_state.WhyUnplayable() != MpvEventState::Unplayable::No) {
         // From the event loop: an operation under way goes on with the file
         // as mpv still has it, and the failure is told once, as a late one.
@@ -115,6 +121,25 @@ void MpvPlayerEngine::handleEvent(const mpv_event& event)
     }
     if (m_state.WaitingLoad() && m_state.LoadState() != MpvEventState::Load::Pending)
         settleLoad();
+}
+
+void MpvPlayerEngine::answered(const mpv_event& event)
+{
+    const std::uint64_t id = event.reply_userdata;
+    if (id == m_seekReply) {
+        if (event.error < 0)
+            m_state.SeekRefused();
+    } else if (id == m_loadReply) {
+        const auto* command = static_cast<const mpv_event_command*>(event.data);
+        if (event.error < 0)
+            m_state.LoadRefused(event.error);
+        else if (command)
+            m_state.LoadEntry(MpvInt64At(command->result, mpvprop::kPlaylistEntryId, -1));
+    } else if (id == m_stoppedPtsReply || id == m_stoppedTimeReply) {
+        const auto* property = static_cast<const mpv_event_property*>(event.data);
+        if (event.error >= 0 && property && property->format == MPV_FORMAT_DOUBLE && property->data)
+            (id == m_stoppedPtsReply ? m_stoppedPts : m_stoppedTime) = *static_cast<const double*>(property->data);
+    }
 }
 
 void MpvPlayerEngine::requireLoaded(const char* operation) const
@@ -167,10 +192,11 @@ void MpvPlayerEngine::SetPosition(double seconds)
     seek(seconds, m_options.seekWaitMs);
 }
 
-double MpvPlayerEngine::clampToMedia(double seconds, bool mayAskMpv)
+// A duration not reported yet leaves the target as it is: GetPosition
+// clamps it once the duration is known.
+double MpvPlayerEngine::clampToMedia(double seconds) const
 {
-    const double known = m_state.Status().duration;
-    const double duration = known > 0.0 || !mayAskMpv ? known : MpvDoubleOr(handle(), mpvprop::kDuration, 0.0);
+    const double duration = m_state.Status().duration;
     // mpv reads a negative absolute target as counted from the end.
     const double target = std::max(0.0, seconds);
     return duration > 0.0 ? std::min(target, duration) : target;
@@ -189,11 +215,14 @@ std::string MpvPlayerEngine::soundChain() const
     return MpvTempoFilter::Chain(m_speed, m_cutFrom, armed ? std::optional<double>(armed->end) : std::nullopt);
 }
 
-bool MpvPlayerEngine::tellSoundChain() { return m_mpv.Existing() && m_tempo.Tell(m_mpv.Existing(), soundChain()); }
+bool MpvPlayerEngine::tellSoundChain()
+{
+    return m_mpv.Existing() && m_tempo.Tell(m_mpv.Existing(), m_requests, soundChain());
+}
 
 void MpvPlayerEngine::seek(double seconds, int waitMs)
 {
-    const double target = clampToMedia(seconds, true);
+    const double target = clampToMedia(seconds);
     // A seek rebuilds mpv's sound chain anyway: the new cut costs nothing.
     cutFrom(target);
     tellSoundChain();
@@ -202,11 +231,13 @@ void MpvPlayerEngine::seek(double seconds, int waitMs)
         QMetaObject::invokeMethod(this, [this] { m_soughtThisTurn = false; }, Qt::QueuedConnection);
     }
     m_state.BeginSeek();
-    RunMpvCommand(m_mpv.Existing(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
-                                   MpvStringNode(mpvprop::kSeekAbsoluteExact)}, nullptr, "seek");
+    m_seekReply = m_requests.Command(m_mpv.Existing(), {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+                                                       MpvStringNode(mpvprop::kSeekAbsoluteExact)});
+    if (!m_seekReply)
+        m_state.SeekRefused();
     m_state.Pin(target);
     m_state.Status().position = target;
-    // The command only queues the seek. A short one is waited for, so that
+    // mpv takes the seek in its own time. A short one is waited for, so that
     // mpv's own figures are the new ones at once; a long one goes on alone.
     const bool done = waitUntil([this] { return m_state.SeekDone(); }, waitMs);
     postDrain();
@@ -232,6 +263,8 @@ void MpvPlayerEngine::Play()
         seek(0.0, m_options.seekWaitMs);  // at the end of the media, playing again means from the start
     else if (m_state.Status().eofReached && !m_state.SeekPending())
         seek(position, m_options.seekWaitMs);  // held at an end a watch armed: on from there
+    if (std::exchange(m_soundOutputFailed, false))
+        m_requests.Command(m_mpv.Existing(), {MpvStringNode(mpvprop::kCmdReloadSoundOutput)});
     resume();
     m_state.Status().paused = false;
     m_state.AskPlay();
@@ -244,7 +277,7 @@ void MpvPlayerEngine::Play()
 void MpvPlayerEngine::resume()
 {
     if (!m_soughtThisTurn || m_speed == 1.0) {
-        SetMpvFlag(handle(), mpvprop::kPause, false);
+        m_requests.SetFlag(handle(), mpvprop::kPause, false);
         return;
     }
     if (m_resumePending)
@@ -254,11 +287,7 @@ void MpvPlayerEngine::resume()
         if (!m_resumePending || !m_mpv.Existing())
             return;
         m_resumePending = false;
-        try {
-            SetMpvFlag(m_mpv.Existing(), mpvprop::kPause, false);
-        } catch (const MediaError&) {
-            // The next command or tick finds out what is wrong with the player.
-        }
+        m_requests.SetFlag(m_mpv.Existing(), mpvprop::kPause, false);
     }, Qt::QueuedConnection);
 }
 
@@ -270,7 +299,7 @@ void MpvPlayerEngine::Pause()
         return;  // a file that is still loading is paused already
     drainEvents();  // mpv may have paused itself at an end
     const bool wasPlaying = !m_state.Status().paused;
-    SetMpvFlag(handle(), mpvprop::kPause, true);
+    m_requests.SetFlag(m_mpv.Existing(), mpvprop::kPause, true);
     m_state.Status().paused = true;
     // While a seek goes on the position is its target already.
     if (wasPlaying && m_state.Loaded() && !m_state.SeekPending())
@@ -280,12 +309,20 @@ void MpvPlayerEngine::Pause()
 // Once the output is paused, audio-pts is the position of the last sample
 // played; time-pos catches up with it only at mpv's next round, up to some
 // 50 ms later. Without sound (a video alone, or held at an end) time-pos
-// is all there is.
+// is all there is. mpv answers both after the pause, which it takes first;
+// when it does not answer in time (its sound server is stalled), the
+// position it reported last is where the sound stands.
 void MpvPlayerEngine::pinWhereSoundStopped()
 {
-    double stopped = m_state.Status().position;
-    if (Mpv().get_property(m_mpv.Existing(), mpvprop::kAudioPts, MPV_FORMAT_DOUBLE, &stopped) < 0)
-        Mpv().get_property(m_mpv.Existing(), mpvprop::kTimePos, MPV_FORMAT_DOUBLE, &stopped);
+    mpv_handle* h = m_mpv.Existing();
+    m_stoppedPts.reset();
+    m_stoppedTime.reset();
+    m_stoppedPtsReply = m_requests.Get(h, mpvprop::kAudioPts, MPV_FORMAT_DOUBLE);
+    m_stoppedTimeReply = m_requests.Get(h, mpvprop::kTimePos, MPV_FORMAT_DOUBLE);
+    const std::uint64_t last = m_stoppedTimeReply;
+    waitUntil([this, last] { return !m_requests.Unanswered(last); }, m_options.pauseWaitMs);
+    m_stoppedPtsReply = m_stoppedTimeReply = 0;  // an answer later than that is not used
+    double stopped = m_stoppedPts.value_or(m_stoppedTime.value_or(m_state.Status().position));
     if (atArmedEnd(stopped))
         stopped = m_armed.Current()->end;
     // Paused again before playback passed a pinned seek target: it resumed
@@ -311,7 +348,7 @@ void MpvPlayerEngine::ArmEnd(std::optional<double> end, std::optional<double> lo
             position = GetPosition();
             held = m_armed.StoppedAt(position, m_state.Status().duration);
         }
-        m_armed.Apply(m_mpv.Existing(), wanted, MpvTempoFilter::Beyond(m_speed));
+        m_armed.Apply(m_mpv.Existing(), m_requests, wanted, MpvTempoFilter::Beyond(m_speed));
         if (held && (!wanted || wanted->loopFrom || position < wanted->end))
             Play();  // from a seek, which cuts the sound at the new end
         else
@@ -339,32 +376,33 @@ void MpvPlayerEngine::recutSound()
 
 void MpvPlayerEngine::SetSpeed(double factor)
 {
+    // mpv's own range; a refusal from mpv would come only after the return.
+    if (!(factor >= 0.01 && factor <= 100.0))
+        throw MpvError(MPV_ERROR_PROPERTY_FORMAT, "set speed");
     // The filter goes first, so that mpv rebuilds its sound chain once, not
     // for a filter of its own choice and again for this one.
     mpv_handle* h = handle();
-    const double before = m_speed;
     const std::optional<MpvArmedEnd::Armed> armed = m_armed.Current();
-    const auto tell = [&](double speed) {
-        m_speed = speed;
-        tellSoundChain();
-        if (MpvTempoFilter::Beyond(speed) != m_armed.Beyond())
-            m_armed.Apply(h, armed, MpvTempoFilter::Beyond(speed));
-    };
-    tell(factor);
-    try {
-        SetMpvDouble(handle(), mpvprop::kSpeed, factor);
-    } catch (const MediaError&) {
-        tell(before);  // the speed stays as it was
-        throw;
-    }
+    m_speed = factor;
+    tellSoundChain();
+    if (MpvTempoFilter::Beyond(factor) != m_armed.Beyond())
+        m_armed.Apply(h, m_requests, armed, MpvTempoFilter::Beyond(factor));
+    m_requests.SetDouble(h, mpvprop::kSpeed, factor);
 }
-void MpvPlayerEngine::SetVolume(double percent) { SetMpvDouble(handle(), mpvprop::kVolume, percent); }
-void MpvPlayerEngine::SetMuted(bool muted) { SetMpvFlag(handle(), mpvprop::kMute, muted); }
-void MpvPlayerEngine::SetSubtitlesShown(bool shown) { SetMpvFlag(handle(), mpvprop::kSubVisibility, shown); }
+
+void MpvPlayerEngine::SetVolume(double percent)
+{
+    if (!(percent >= 0.0))
+        throw MpvError(MPV_ERROR_PROPERTY_FORMAT, "set volume");
+    m_requests.SetDouble(handle(), mpvprop::kVolume, percent);
+}
+
+void MpvPlayerEngine::SetMuted(bool muted) { m_requests.SetFlag(handle(), mpvprop::kMute, muted); }
+void MpvPlayerEngine::SetSubtitlesShown(bool shown) { m_requests.SetFlag(handle(), mpvprop::kSubVisibility, shown); }
 
 void MpvPlayerEngine::SetSubtitleLayout(const SubtitleLayout& layout)
 {
     m_subtitleLayout.Want(layout);
     if (m_mpv.Existing())
-        m_subtitleLayout.Tell(m_mpv.Existing());
+        m_subtitleLayout.Tell(m_mpv.Existing(), m_requests);
 }

@@ -8,6 +8,7 @@
 #include "mpvengine/MpvLogPrinter.h"
 #include "mpvengine/MpvOptions.h"
 #include "mpvengine/MpvSubtitleLayout.h"
+#include "mpvengine/MpvRequests.h"
 #include "mpvengine/MpvTempoFilter.h"
 
 #include <QObject>
@@ -29,6 +30,11 @@ class MediaError;
 // made together with it. Every public operation runs on the GUI thread;
 // mpv's wakeup callback only posts a queued call to drainEvents(). The drain
 // and the bounded waits feed every event to one MpvEventState.
+// Once the handle exists the engine never makes a synchronous request: a
+// sound server that stops answering holds mpv's core, and every such call
+// would hold the window with it. Requests go to mpv with reply ids and the
+// operations answer from what the engine knows; waits on mpv's events are
+// a few ms at most.
 // Each operation throws MediaError carrying mpv's (negative) error code as an
 // unsigned 32-bit value when mpv reports a failure; its text says why.
 class MpvPlayerEngine : public QObject, public IMediaEngine {
@@ -53,8 +59,8 @@ public:
     double GetPosition() override;
     // Clamps to [0, duration]; returns once mpv has reached the target (or
     // the end), or after options.seekWaitMs with the seek still going on;
-    // the position reads as the target either way. Throws when no media is
-    // loaded or mpv refuses the seek.
+    // the position reads as the target either way, until mpv has done the
+    // seek. Throws when no media is loaded.
     void SetPosition(double seconds) override;
     // Play at the end of the media starts again from 0; at an armed end it
     // goes on from there. At other speeds than 1, right after a seek, mpv
@@ -62,11 +68,13 @@ public:
     // media is loaded.
     void Play() override;
     // Pause and Stop keep the media, and the position where the sound
-    // stopped. Throw when mpv refuses the pause.
+    // stopped: as mpv tells it within options.pauseWaitMs, else the
+    // position mpv reported last.
     void Pause() override;
     void Stop() override;
 
-    // Throw when mpv rejects the value (speed outside 0.01..100, volume below 0).
+    // Throw when the value is out of mpv's range (speed outside 0.01..100,
+    // volume below 0); a volume above mpv's maximum leaves the volume as it was.
     void SetSpeed(double factor) override;
     void SetVolume(double percent) override;
     void SetMuted(bool muted) override;
@@ -88,16 +96,17 @@ public:
 
     // Drains mpv's event queue; runs on the GUI thread.
     void drainEvents();
+    MpvEventState::Phase Phase() const { return m_state.Now(); }
+    // mpv has answered every request the engine has handed it.
+    bool RequestsAnswered() const { return m_requests.AllAnswered(); }
 
 private:
     using Clock = std::chrono::steady_clock;
-    // The reply to a seek asked for while the file was still loading.
-    static constexpr std::uint64_t kDeferredSeekReply = 1;
-
     static void onWakeup(void* self);
     void postDrain();
     template <typename Done> bool waitUntil(Done done, int timeoutMs);
     void handleEvent(const mpv_event& event);
+    void answered(const mpv_event& event);
     void notify();
     void unloadQuietly();
     void requireLoaded(const char* operation) const;
@@ -107,9 +116,8 @@ private:
     void failIfNothingRenders(const std::string& path);
     // A file that SetMediaFile has returned for turned out unplayable.
     void tellLateFailure(const MediaError& error);
-    // Into [0, duration]; asking mpv for a duration not yet reported can
-    // wait for mpv's core, which right after a load is decoding.
-    double clampToMedia(double seconds, bool mayAskMpv);
+    // Into [0, duration] as far as mpv has reported the duration.
+    double clampToMedia(double seconds) const;
     void seek(double seconds, int waitMs);
     void pinWhereSoundStopped();
     bool atArmedEnd(double mpvSeconds) const;
@@ -129,6 +137,7 @@ private:
     MpvHandleStarter m_mpv;
     std::unique_ptr<MpvVideoRenderer> m_renderer;
     MpvEventState m_state;
+    MpvRequests m_requests;
     MpvLogPrinter m_log;
     MpvArmedEnd m_armed;
     MpvTempoFilter m_tempo;
@@ -143,6 +152,12 @@ private:
     std::atomic<bool> m_drainPosted{false};
     bool m_soughtThisTurn = false;  // a seek went to mpv in this turn of the event loop
     bool m_resumePending = false;   // an unpause waits for the end of this turn
+    bool m_outputKeptForLoad = false;  // gapless until the loading file's sound is set up
+    bool m_soundOutputFailed = false;  // mpv's sound output reported an error since the last Play
+    std::uint64_t m_seekReply = 0, m_loadReply = 0;
+    // Where the sound stopped at a pause, as mpv answers it.
+    std::uint64_t m_stoppedPtsReply = 0, m_stoppedTimeReply = 0;
+    std::optional<double> m_stoppedPts, m_stoppedTime;
 };
 
 // Waits on mpv's own events until done() holds, for at most timeoutMs;

@@ -16,7 +16,9 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     mpv_handle* h = handle();
     drainEvents();
     m_log.EndFile();
-    m_armed.Apply(h, std::nullopt);  // a new file plays freely until a watch arms an end again
+    m_armed.Apply(h, m_requests, std::nullopt);  // a new file plays freely until a watch arms an end again
+    MpvArmedEnd::KeepOutputAcrossLoad(h, m_requests);  // until the new file's sound is set up
+    m_outputKeptForLoad = true;
     m_cutFrom.reset();
     tellSoundChain();
     m_state.ForgetRequests();
@@ -30,7 +32,7 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     }
     // Paused before the load, so the new file starts paused at 0.
     m_resumePending = false;
-    SetMpvFlag(handle(), mpvprop::kPause, true);
+    m_requests.SetFlag(h, mpvprop::kPause, true);
     const std::string stamp = mediafile::Stamp(path);
     if (m_state.Loaded() && !stamp.empty() && stamp == m_loadedStamp) {
         m_state.Status().paused = true;
@@ -39,11 +41,13 @@ void MpvPlayerEngine::SetMediaFile(const std::string& requested)
     }
     m_loadedStamp.clear();
 
-    MpvNodeGuard result;
-    RunMpvCommand(h, {MpvStringNode(mpvprop::kCmdLoadFile), MpvStringNode(path.c_str()),
-                      MpvStringNode(mpvprop::kLoadReplace)}, &result, "loadfile " + path);
-    // loadfile succeeds even for a bad file; only mpv's events tell.
-    m_state.BeginLoad(result.int64At(mpvprop::kPlaylistEntryId, -1), path);
+    // loadfile succeeds even for a bad file; only mpv's events tell. Its
+    // reply names the playlist entry the events of the new file carry.
+    m_state.BeginLoad(-1, path);
+    m_loadReply = m_requests.Command(h, {MpvStringNode(mpvprop::kCmdLoadFile), MpvStringNode(path.c_str()),
+                                         MpvStringNode(mpvprop::kLoadReplace)});
+    if (!m_loadReply)
+        m_state.LoadRefused(MPV_ERROR_INVALID_PARAMETER);
     m_state.WaitForLoad(path, stamp, Clock::now() + std::chrono::milliseconds(m_options.loadTimeoutMs));
     // The duration comes in an event of its own, soon after the load.
     waitUntil([this] { return !m_state.WaitingLoad() && (!m_state.Loaded() || m_state.Status().duration > 0.0); },
@@ -69,20 +73,19 @@ void MpvPlayerEngine::settleLoad()
     m_loadedStamp = loading.stamp;
     mpv_handle* h = m_mpv.Existing();
     if (loading.seek) {
-        const double target = clampToMedia(*loading.seek, false);
+        const double target = clampToMedia(*loading.seek);
         cutFrom(target);
         tellSoundChain();
         m_state.Pin(target);
         m_state.Status().position = target;
         m_state.BeginSeek();
-        if (StartMpvCommand(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
-                                MpvStringNode(mpvprop::kSeekAbsoluteExact)}, kDeferredSeekReply) < 0)
+        m_seekReply = m_requests.Command(h, {MpvStringNode(mpvprop::kCmdSeek), MpvDoubleNode(target),
+                                             MpvStringNode(mpvprop::kSeekAbsoluteExact)});
+        if (!m_seekReply)
             m_state.SeekRefused();
     }
-    if (loading.play) {
-        int flag = 0;
-        Mpv().set_property_async(h, 0, mpvprop::kPause, MPV_FORMAT_FLAG, &flag);
-    }
+    if (loading.play)
+        m_requests.SetFlag(h, mpvprop::kPause, false);
 }
 
 // A load that has gone on for longer than options.loadTimeoutMs is given up.
@@ -134,9 +137,8 @@ void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
                                    : ": the player can render neither its sound nor its picture");
     // Paused after any Play asked for meanwhile, so that mpv's own state,
     // which the bar follows, does not say it plays.
-    int paused = 1;
     m_resumePending = false;
-    Mpv().set_property_async(m_mpv.Existing(), 0, mpvprop::kPause, MPV_FORMAT_FLAG, &paused);
+    m_requests.SetFlag(m_mpv.Existing(), mpvprop::kPause, true);
     unloadQuietly();
     m_state.NothingToRender(why);
     tellLateFailure(MpvFailure(MPV_ERROR_NOTHING_TO_PLAY, why));
@@ -145,6 +147,6 @@ void MpvPlayerEngine::failIfNothingRenders(const std::string& path)
 
 void MpvPlayerEngine::unloadQuietly()
 {
-    const char* stop[] = {mpvprop::kCmdStop, nullptr};
-    Mpv().command(m_mpv.Existing(), stop);  // the failure that leads here is the one to tell
+    // The failure that leads here is the one to tell, not the stop's.
+    m_requests.Command(m_mpv.Existing(), {MpvStringNode(mpvprop::kCmdStop)});
 }

@@ -32,6 +32,7 @@ inline constexpr char kDecodedWidth[] = "video-params/w";
 inline constexpr char kCmdLoadFile[] = "loadfile";
 inline constexpr char kCmdSeek[] = "seek";
 inline constexpr char kCmdStop[] = "stop";
+inline constexpr char kCmdReloadSoundOutput[] = "ao-reload";
 inline constexpr char kSeekAbsoluteExact[] = "absolute+exact";
 inline constexpr char kLoadReplace[] = "replace";
 inline constexpr char kPlaylistEntryId[] = "playlist_entry_id";

@@ -45,21 +45,19 @@ int MpvSubtitleLayout::MarginFor(const SubtitleLayout& layout, double aspect)
 // changes, and mpv's margin is not one: a paused picture would keep its
 // lines where they were. A change of the scale far too small to see is,
 // so that it draws them again at once.
-void MpvSubtitleLayout::Tell(mpv_handle* handle)
+void MpvSubtitleLayout::Tell(mpv_handle* handle, MpvRequests& requests)
 {
     const int margin = MarginFor(m_wanted, m_aspect);
     const bool moved = margin != m_toldMargin;
     if (moved) {
-        std::int64_t value = margin;
-        CheckMpv(Mpv().set_property(handle, mpvprop::kSubMarginY, MPV_FORMAT_INT64, &value),
-                 std::string("set ") + mpvprop::kSubMarginY);
+        requests.SetInt(handle, mpvprop::kSubMarginY, margin);
         m_toldMargin = margin;
     }
     double scale = m_wanted.scale;
     if (moved && m_toldScale == scale)
         scale *= 1.0 + kRedrawNudge;
     if (scale != m_toldScale) {
-        SetMpvDouble(handle, mpvprop::kSubScale, scale);
+        requests.SetDouble(handle, mpvprop::kSubScale, scale);
         m_toldScale = scale;
     }
 }

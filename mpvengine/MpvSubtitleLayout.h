@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mpvengine/MpvLibrary.h"
+#include "mpvengine/MpvRequests.h"
 #include "player/IPlayerEngine.h"
 
 #include <cstdint>
@@ -22,9 +23,9 @@ public:
     // Whether the event is the aspect's change, taken in.
     bool Apply(const mpv_event& event);
     void Want(const SubtitleLayout& layout) { m_wanted = layout; }
-    // Tells mpv what has changed since it was last told. Throws MediaError
-    // when mpv refuses a value.
-    void Tell(mpv_handle* handle);
+    // Tells mpv what has changed since it was last told, without waiting
+    // for its answer.
+    void Tell(mpv_handle* handle, MpvRequests& requests);
 
     // The margin, in mpv's units, that keeps the lines clear of the covered
     // bottom of a frame showing a picture of this aspect (0: not known, the

@@ -50,12 +50,11 @@ std::string MpvTempoFilter::Chain(double factor, std::optional<double> from, std
     return cut.empty() ? tempo : "lavfi=[" + std::string(kSteadyStamps) + ",atrim=" + cut + "]," + tempo;
 }
 
-bool MpvTempoFilter::Tell(mpv_handle* handle, const std::string& chain)
+bool MpvTempoFilter::Tell(mpv_handle* handle, MpvRequests& requests, const std::string& chain)
 {
     if (m_told == chain)
         return false;
-    const char* text = chain.c_str();
-    Mpv().set_property_async(handle, 0, mpvprop::kAudioFilters, MPV_FORMAT_STRING, &text);
+    requests.SetString(handle, mpvprop::kAudioFilters, chain);
     m_told = chain;
     return true;
 }

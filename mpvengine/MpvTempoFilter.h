@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mpvengine/MpvRequests.h"
+
 #include <mpv/client.h>
 #include <optional>
 #include <string>
@@ -26,7 +28,7 @@ public:
     static double Beyond(double factor) { return factor == 1.0 ? 0.0 : kBeyondCut; }
     // Tells mpv chain unless it has it already; does not wait for mpv to
     // rebuild its sound chain. Says whether it told.
-    bool Tell(mpv_handle* handle, const std::string& chain);
+    bool Tell(mpv_handle* handle, MpvRequests& requests, const std::string& chain);
     const std::string& Told() const { return m_told; }
 
 private:

@@ -37,9 +37,11 @@ protected:
         return true;
     }
 
+    // The position after ms of the event loop running, for what must stay
+    // as it is meanwhile (or advance at the pace of the sound).
     static double positionAfter(MpvPlayerEngine& engine, int ms)
     {
-        QThread::msleep(static_cast<unsigned long>(ms));
+        QTest::qWait(ms);
         return engine.GetPosition();
     }
 

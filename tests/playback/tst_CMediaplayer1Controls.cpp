@@ -89,6 +89,7 @@ private slots:
         bar.playPauseButton()->click();
         QTRY_VERIFY(!engine.Status().paused);
         bar.stopButton()->click();
+        QTRY_VERIFY(engine.RequestsAnswered());  // the engine does not wait for mpv itself
         QCOMPARE(mpvFlag(engine, mpvprop::kPause), 1);
         const double stoppedAt = player.GetPosition();
         QTest::qWait(200);
@@ -114,12 +115,15 @@ private slots:
         const int fast = bar.speedChoice()->findData(1.5);
         QVERIFY(fast >= 0);
         bar.speedChoice()->setCurrentIndex(fast);
+        QTRY_VERIFY(engine.RequestsAnswered());
         QCOMPARE(mpvDouble(engine, mpvprop::kSpeed), 1.5);
         QCOMPARE(mpvFlag(engine, mpvprop::kAudioPitchCorrection), 1);
 
         bar.volumeSlider()->setValue(30);
+        QTRY_VERIFY(engine.RequestsAnswered());
         QCOMPARE(mpvDouble(engine, mpvprop::kVolume), 30.0);
         bar.muteButton()->click();
+        QTRY_VERIFY(engine.RequestsAnswered());
         QCOMPARE(mpvFlag(engine, mpvprop::kMute), 1);
         QTRY_VERIFY(engine.Status().muted && bar.muteButton()->isChecked());
     }
@@ -212,6 +216,7 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), step.key, step.modifiers);
             const QString what = QKeySequence(step.key | step.modifiers).toString();
             QVERIFY2(std::abs(player.GetPosition() - step.position) < 0.001, qPrintable(what));
+            QTRY_VERIFY(engine.RequestsAnswered());
             QVERIFY2(std::abs(mpvDouble(engine, mpvprop::kSpeed) - step.speed) < 1e-9, qPrintable(what));
             QCOMPARE(mpvFlag(engine, mpvprop::kMute), step.muted ? 1 : 0);
         }

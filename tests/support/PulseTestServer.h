@@ -21,6 +21,8 @@ public:
     bool suspend();
     bool resume();
     QString log() const { return m_log; }
+    // The server's process, for a signal from another thread.
+    qint64 processId() const { return m_process.processId(); }
     // Writes a client configuration without autospawn and sets
     // PULSE_CLIENTCONFIG to it, so a missing server is not started for us.
     static void forbidAutospawn(const QString& dir);
