@@ -231,9 +231,11 @@ void MpvEventState::applyProperty(std::uint64_t id, const mpv_event_property& pr
     const bool flag = has && prop.format == MPV_FORMAT_FLAG && *static_cast<int*>(prop.data) != 0;
     switch (id) {
     case kTimePos:
-        // Until mpv has done a seek, its figure is from before it.
+        // Until mpv has done a seek, its figure is from before it. While the
+        // sound output still plays the tail of the file before, mpv counts
+        // the new file's position from below 0: none of it has been heard.
         if (has && !SeekPending())
-            m_status.position = number;
+            m_status.position = std::max(0.0, number);
         break;
     case kDuration: m_status.duration = number; break;
     case kPause: m_status.paused = flag; break;

@@ -149,6 +149,11 @@ private slots:
         timePos.data = &after;
         state.Apply(mpvEvent(MPV_EVENT_PROPERTY_CHANGE, &timePos, kTimePosId));
         QCOMPARE(state.Status().position, 1.02);
+        // A new file's start while the output still plays the file before.
+        double notYetHeard = -0.17;
+        timePos.data = &notYetHeard;
+        state.Apply(mpvEvent(MPV_EVENT_PROPERTY_CHANGE, &timePos, kTimePosId));
+        QCOMPARE(state.Status().position, 0.0);
     }
     // What the engine asked for while a load goes on, row by row: the steps
     // from a fresh state, then what the state holds. -1 stands for none; the
