@@ -157,6 +157,8 @@ void CMediaplayer1::SetMediaFile(const std::string& path)
         m_waveform->open(path);
         m_subtitles->open(path);
     }
+    if (m_drill)
+        m_drill->SetMedia(path);
     m_shownStamp = stamp;
 }
 
@@ -406,6 +408,10 @@ bool CMediaplayer1::handleOwnKey(int key, Qt::KeyboardModifiers modifiers)
                 tell("后面没有字幕行了");
         }
         return true;
+    case Qt::Key_T:
+        return m_drill && m_drill->ToggleTake(m_waveform->passageStart(), m_waveform->passageEnd());
+    case Qt::Key_Y:
+        return m_drill && m_drill->PlayTake(m_waveform->passageStart());
     case Qt::Key_V: toggleSubtitles(); return true;
     case Qt::Key_F: toggleFullScreen(); return true;
     case Qt::Key_Escape:

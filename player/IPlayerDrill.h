@@ -33,6 +33,13 @@ public:
     virtual void ToggleHold() = 0;
     virtual void SetSentences(const SubtitleLines& lines) = 0;
     virtual void ShowStatus(const PlayerStatus& status) = 0;
+    // The file opened, whose takes the drill keeps beside it.
+    virtual void SetMedia(const std::string& path) { (void)path; }
+    // Outside a drill: starts a take of the passage, or ends the one being
+    // recorded; false when there is no passage or no takes.
+    virtual bool ToggleTake(double start, double end) { (void)start, (void)end; return false; }
+    // Plays the newest take of the passage starting at start.
+    virtual bool PlayTake(double start) { (void)start; return false; }
 };
 
 // What the drill asks of the pane.
