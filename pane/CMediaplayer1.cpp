@@ -187,6 +187,10 @@ void CMediaplayer1::UseDrill(const PlayerDrillMaker& make)
     hooks.passageChosen = [this](double start, double end) { emit linePassageChosen(start, end); };
     hooks.starting = [this] { emit drillStarting(); };
     hooks.tell = [this](const std::string& text) { tell(QString::fromStdString(text)); };
+    hooks.takeShown = [this](double start, std::vector<float> peaks, double step) {
+        m_waveform->setTake(start, std::move(peaks), step);
+    };
+    hooks.takePlaying = [this](double seconds) { m_waveform->setTakePosition(seconds); };
     m_drill = make(*m_engine, std::move(hooks));
     QWidget* bar = m_drill->Bar();
     QPalette barPalette = bar->palette();

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class IMediaEngine;
 class QWidget;
@@ -50,6 +51,12 @@ struct PlayerDrillHooks {
     std::function<void()> starting;
     // A short notice for the user ("no sentences").
     std::function<void(const std::string& text)> tell;
+    // The newest take, to be drawn under its sentence from `start`: its
+    // peaks (0..1), one for each `step` seconds from its first sound.
+    std::function<void(double start, std::vector<float> peaks, double step)> takeShown;
+    // Where in the take playback is, seconds from its start; negative when
+    // it is not playing.
+    std::function<void(double seconds)> takePlaying;
 };
 
 using PlayerDrillMaker = std::function<std::unique_ptr<IPlayerDrill>(IMediaEngine& engine, PlayerDrillHooks hooks)>;

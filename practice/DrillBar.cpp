@@ -15,6 +15,8 @@
 namespace {
 QString repeatsText(int repeats) { return repeats > 0 ? QString::number(repeats) : QStringLiteral("∞"); }
 
+constexpr double kPeakStep = 0.01;
+
 QComboBox* makeChoice(QWidget* parent, const char* name, const char* tip)
 {
     auto* box = new QComboBox(parent);
@@ -86,12 +88,17 @@ DrillBar::DrillBar(IMediaEngine& engine, PlayerDrillHooks hooks, const QString& 
         if (m_hooks.tell)
             m_hooks.tell(text.toStdString());
     });
-    connect(&m_takes, &TakeRecorder::finished, this, [this] { m_ownTake = false; });
+    connect(&m_takes, &TakeRecorder::finished, this, [this](double start, bool kept) {
+        m_ownTake = false;
+        if (kept && m_hooks.takeShown && m_takes.lastTake())
+            m_hooks.takeShown(start, TakePeaks(*m_takes.lastTake(), kPeakStep), kPeakStep);
+    });
     connect(&m_takePlayer, &TakePlayer::ended, this, [this](const QString& error) {
         if (!m_drill.running() && !error.isEmpty() && m_hooks.tell)
             m_hooks.tell(error.toStdString());
     });
-    m_levelWatch.setInterval(50);
+    // Often enough for the level and the take's position line to move smoothly.
+    m_levelWatch.setInterval(30);
     connect(&m_levelWatch, &QTimer::timeout, this, [this] { showLevel(); });
     m_levelWatch.start();
     showRound();
@@ -99,6 +106,10 @@ DrillBar::DrillBar(IMediaEngine& engine, PlayerDrillHooks hooks, const QString& 
 
 void DrillBar::showLevel()
 {
+    const bool playing = m_takePlayer.playing();
+    if ((playing || m_takeWasPlaying) && m_hooks.takePlaying)
+        m_hooks.takePlaying(playing ? m_takePlayer.position() : -1.0);
+    m_takeWasPlaying = playing;
     const bool recording = m_takes.recording();
     if (m_level->isVisible() != recording)
         m_level->setVisible(recording);

@@ -63,7 +63,8 @@ private:
     TakeRecorder m_takes;
     TakePlayer m_takePlayer;
     Drill m_drill;
-    bool m_ownTake = false;  // the take recording is of the passage, by key
+    bool m_ownTake = false;
+    bool m_takeWasPlaying = false;  // the take recording is of the passage, by key
     QTimer m_levelWatch;
     double m_position = 0.0;
     QToolButton* m_start;

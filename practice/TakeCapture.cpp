@@ -16,6 +16,19 @@ namespace {
 constexpr std::size_t kChunkFrames = 441;  // 10 ms at 44.1 kHz
 }
 
+std::vector<float> TakePeaks(const TakeResult& take, double step)
+{
+    std::vector<float> peaks;
+    const std::size_t per = std::max<std::size_t>(1, std::size_t(step * take.sampleRate));
+    for (std::size_t at = 0; at < take.samples.size(); at += per) {
+        int peak = 0;
+        for (std::size_t i = at; i < std::min(take.samples.size(), at + per); ++i)
+            peak = std::max(peak, std::abs(int(take.samples[i])));
+        peaks.push_back(float(peak) / 32768.0f);
+    }
+    return peaks;
+}
+
 TakeCapture::TakeCapture(std::unique_ptr<ICaptureSource> source, std::unique_ptr<IAudioEncoder> encoder,
                          std::vector<std::string> folders, std::string fileName, double maxSeconds)
     : m_source(std::move(source)), m_encoder(std::move(encoder)), m_folders(std::move(folders)),

@@ -19,6 +19,9 @@ struct TakeResult {
     std::vector<std::int16_t> samples;  // mono, from the first sound on
 };
 
+// The take's peaks, one for each `step` seconds, 0..1.
+std::vector<float> TakePeaks(const TakeResult& take, double step);
+
 // One take's capture, run on a thread of its own: reads the source until
 // stopped or maxSeconds, drops what comes before the first sound (keeping a
 // few milliseconds before it, so no onset is cut), encodes the rest and
