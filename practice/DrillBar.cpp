@@ -144,9 +144,10 @@ bool DrillBar::PlayTake(double start)
     const TakeResult* take = m_takes.lastTake();
     if (take && m_takes.lastTakeStart() == start) {
         m_takePlayer.play(take->samples, take->sampleRate);
+    } else if (const QString path = m_takes.latestTake(start); !path.isEmpty()) {
+        m_takePlayer.playFile(path);  // a take of an earlier session
     } else if (m_hooks.tell) {
-        const QString path = m_takes.latestTake(start);
-        m_hooks.tell(path.isEmpty() ? std::string("这一段还没有录音") : "这一段的录音在 " + path.toStdString());
+        m_hooks.tell("这一段还没有录音");
     }
     return true;
 }

@@ -23,14 +23,31 @@ TakePlayer::~TakePlayer()
 
 void TakePlayer::play(std::vector<std::int16_t> samples, int sampleRate)
 {
+    auto sound = std::make_shared<DecodedSound>(DecodedSound{sampleRate, std::move(samples)});
+    start([sound] { return std::optional<DecodedSound>(std::move(*sound)); });
+}
+
+void TakePlayer::playFile(const QString& path)
+{
+    start([file = path.toStdString()] { return DecodeMp3File(file); });
+}
+
+void TakePlayer::start(std::function<std::optional<DecodedSound>()> load)
+{
     stop();
     auto job = std::make_shared<Job>();
     job->owner = this;
-    job->sampleRate = sampleRate;
     m_job = job;
-    std::thread([job, output = m_makeOutput(), samples = std::move(samples)] {
+    std::thread([job, output = m_makeOutput(), load = std::move(load)] {
         QString error;
-        if (!output->open(job->sampleRate, 1)) {
+        std::optional<DecodedSound> sound = load();
+        const std::vector<std::int16_t> none;
+        const std::vector<std::int16_t>& samples = sound ? sound->samples : none;
+        if (sound)
+            job->sampleRate = sound->sampleRate;
+        if (!sound) {
+            error = "这个录音读不出来";
+        } else if (!output->open(job->sampleRate, 1)) {
             error = QString::fromStdString(output->lastError());
         } else {
             for (std::size_t at = 0; at < samples.size() && !job->stop; at += kChunkFrames) {

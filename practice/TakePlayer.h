@@ -1,6 +1,9 @@
 #pragma once
 
+#include "recorder/Mp3FileDecoder.h"
+
 #include <QObject>
+#include <QString>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -24,6 +27,8 @@ public:
 
     // Plays mono samples from the start; a take playing is stopped first.
     void play(std::vector<std::int16_t> samples, int sampleRate);
+    // Plays a take's file, read and decoded on the worker thread.
+    void playFile(const QString& path);
     // Stops at once; ended() does not come for it.
     void stop();
     bool playing() const { return m_job != nullptr; }
@@ -40,8 +45,9 @@ private:
         TakePlayer* owner = nullptr;
         std::atomic<bool> stop{false};
         std::atomic<std::uint64_t> written{0};
-        int sampleRate = 44100;
+        std::atomic<int> sampleRate{44100};
     };
+    void start(std::function<std::optional<DecodedSound>()> load);
     void finished(const std::shared_ptr<Job>& job, const QString& error);
 
     OutputMaker m_makeOutput;

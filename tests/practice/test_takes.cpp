@@ -1,8 +1,10 @@
 // Takes against a scripted input: what is kept, where, from which sample,
 // and what the learner is told when nothing can be kept.
 #include "Mp3Decode.h"
+#include "practice/TakePlayer.h"
 #include "practice/TakeRecorder.h"
 #include "recorder/ICaptureSource.h"
+#include "recorder/ISoundOutput.h"
 #include "recorder/Mp3Encoder.h"
 
 #include <QDir>
@@ -44,6 +46,25 @@ private:
     int m_channels;
     int m_rate = 44100;
     std::int64_t m_at = 0;
+};
+
+// Keeps what it is handed, heard at once.
+class KeptOutput : public ISoundOutput {
+public:
+    explicit KeptOutput(std::vector<std::int16_t>& kept) : m_kept(kept) {}
+    bool open(int, int) override { return true; }
+    bool write(std::span<const std::int16_t> samples) override
+    {
+        m_kept.insert(m_kept.end(), samples.begin(), samples.end());
+        return true;
+    }
+    bool drain() override { return true; }
+    void flush() override {}
+    void close() override {}
+    std::string lastError() const override { return {}; }
+
+private:
+    std::vector<std::int16_t>& m_kept;
 };
 
 struct Rig {
@@ -132,6 +153,22 @@ private slots:
         again.setMedia(rig.media);
         QCOMPARE(again.latestTake(3.0), second);
         QCOMPARE(again.latestTake(4.0), QString());
+
+        // Played from its file: the whole take (0.305 s), from its first sound on
+        // (after the encoder's priming); a file that is gone is told.
+        std::vector<std::int16_t> heard;
+        TakePlayer player([&heard] { return std::make_unique<KeptOutput>(heard); });
+        QSignalSpy ended(&player, &TakePlayer::ended);
+        player.playFile(second);
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(ended.last().at(0).toString(), QString());
+        const double seconds = double(heard.size()) / 44100.0;
+        QVERIFY2(seconds > 0.305 && seconds < 0.4, qPrintable(QString::number(seconds)));
+        const auto loud = std::find_if(heard.begin(), heard.end(), [](std::int16_t v) { return std::abs(int(v)) > 1000; });
+        QVERIFY(loud != heard.end() && double(loud - heard.begin()) / 44100.0 < 0.04);
+        player.playFile(rig.dir.path() + "/gone.mp3");
+        QTRY_COMPARE(ended.size(), 2);
+        QVERIFY(!ended.last().at(0).toString().isEmpty());
     }
 
     void silence_is_not_kept()
