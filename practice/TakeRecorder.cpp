@@ -34,6 +34,7 @@ void TakeRecorder::setMedia(const QString& mediaPath)
     if (mediaPath == m_media)
         return;
     finish();
+    m_current.reset();  // its end is of the lesson before
     m_media = mediaPath;
     m_latest.clear();
     m_last.reset();
@@ -50,12 +51,12 @@ bool TakeRecorder::record(double sentenceStart, double maxSeconds)
         std::vector<std::string>{folders.beside.toStdString(), folders.fallback.toStdString()},
         TakeFileName(sentenceStart, stamp).toStdString(), maxSeconds);
     m_current = capture;
-    std::thread([capture, shared = m_shared, sentenceStart] {
+    std::thread([capture, shared = m_shared, sentenceStart, media = m_media] {
         auto result = std::make_shared<TakeResult>(capture->run());
         std::lock_guard lock(shared->mutex);
         if (TakeRecorder* owner = shared->owner)
-            QMetaObject::invokeMethod(owner, [owner, sentenceStart, capture, result] {
-                owner->taken(sentenceStart, capture, result);
+            QMetaObject::invokeMethod(owner, [owner, media, sentenceStart, capture, result] {
+                owner->taken(media, sentenceStart, capture, result);
             }, Qt::QueuedConnection);
     }).detach();
     return true;
@@ -72,10 +73,13 @@ float TakeRecorder::level() const
     return m_current ? m_current->level() : 0.0f;
 }
 
-void TakeRecorder::taken(double sentenceStart, std::shared_ptr<TakeCapture> capture, std::shared_ptr<TakeResult> result)
+void TakeRecorder::taken(const QString& media, double sentenceStart, std::shared_ptr<TakeCapture> capture,
+                         std::shared_ptr<TakeResult> result)
 {
     if (m_current == capture)
         m_current.reset();
+    if (media != m_media)
+        return;  // a take of the lesson before: kept on disk, not this lesson's
     using Outcome = TakeResult::Outcome;
     switch (result->outcome) {
     case Outcome::Kept:

@@ -57,7 +57,8 @@ private:
         std::mutex mutex;
         TakeRecorder* owner = nullptr;
     };
-    void taken(double sentenceStart, std::shared_ptr<TakeCapture> capture, std::shared_ptr<TakeResult> result);
+    void taken(const QString& media, double sentenceStart, std::shared_ptr<TakeCapture> capture,
+               std::shared_ptr<TakeResult> result);
     QString findOnDisk(double sentenceStart) const;
 
     SourceMaker m_makeSource;

@@ -171,6 +171,22 @@ private slots:
         QVERIFY(!ended.last().at(0).toString().isEmpty());
     }
 
+    // A take still being written when another lesson opens stays the old
+    // lesson's: on its disk, never the new one's latest.
+    void another_lesson_meanwhile()
+    {
+        Rig rig(0.0, 600.0);
+        QVERIFY(rig.takes.record(1.0, 600.0));
+        QTRY_VERIFY(rig.takes.level() > 0.0f);  // sound came in: the file is there
+        rig.takes.setMedia(rig.dir.path() + "/lesson/lesson2.mp3");
+        QVERIFY(!rig.takes.recording());
+        QVERIFY(rig.take(2.0, 0.5));
+        QTRY_VERIFY(QDir(rig.beside()).entryList({"*.mp3"}, QDir::Files).size() == 1);
+        QCOMPARE(rig.takes.latestTake(1.0), QString());
+        QCOMPARE(rig.takes.lastTakeStart(), 2.0);
+        QVERIFY(rig.takes.latestTake(2.0).contains("/lesson2.takes/"));
+    }
+
     void silence_is_not_kept()
     {
         Rig rig(2.0, 0.0);

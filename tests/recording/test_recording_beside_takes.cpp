@@ -45,7 +45,8 @@ private slots:
         QVERIFY(audio);
         QVERIFY2(audio->seconds() >= engine.GetRSec() && audio->seconds() < engine.GetRSec() + 1.1,
                  qPrintable(QString("%1 s shown, %2 s in the file").arg(engine.GetRSec()).arg(audio->seconds())));
-        QVERIFY(audio->seconds() > 2.5);
+        // As without takes: the server's 2 s blocks make the length known from below.
+        QVERIFY2(audio->seconds() > 1.8, qPrintable(QString::number(audio->seconds())));
         QCOMPARE(qint64(engine.GetFileSize()), fileSize(QString::fromStdString(path)));
         QVERIFY(std::abs(toneFrequency(*audio, 0.3, audio->seconds() - 0.2) - 440.0) < 5.0);
     }
