@@ -366,7 +366,10 @@ void Drill::playWrittenTake()
     const bool kept = m_take == TakeStep::Kept;
     m_take = TakeStep::None;
     if (kept && take && m_takePlayer) {
-        m_takePlayer->play(take->samples, take->sampleRate);
+        if (take->samples.empty())
+            m_takePlayer->playFile(QString::fromStdString(take->path));
+        else
+            m_takePlayer->play(take->samples, take->sampleRate);
         return;
     }
     afterTake();

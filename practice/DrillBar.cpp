@@ -71,7 +71,10 @@ DrillBar::DrillBar(IMediaEngine& engine, PlayerDrillHooks hooks, const QString& 
     m_drill.setSettings(LoadDrillSettings(m_settingsPath));
     showChoices(m_drill.settings());
     connect(m_start, &QToolButton::clicked, this, [this] { Toggle(); });
-    connect(&m_drill, &Drill::changed, this, [this] { showRound(); });
+    connect(&m_drill, &Drill::changed, this, [this] {
+        showRound();
+        m_levelWatch.start();  // a gap may record, a take play
+    });
     connect(&m_drill, &Drill::starting, this, [this] {
         if (m_hooks.starting)
             m_hooks.starting();
@@ -100,7 +103,6 @@ DrillBar::DrillBar(IMediaEngine& engine, PlayerDrillHooks hooks, const QString& 
     // Often enough for the level and the take's position line to move smoothly.
     m_levelWatch.setInterval(30);
     connect(&m_levelWatch, &QTimer::timeout, this, [this] { showLevel(); });
-    m_levelWatch.start();
     showRound();
 }
 
@@ -110,6 +112,9 @@ void DrillBar::showLevel()
     if ((playing || m_takeWasPlaying) && m_hooks.takePlaying)
         m_hooks.takePlaying(playing ? m_takePlayer.position() : -1.0);
     m_takeWasPlaying = playing;
+    // Runs only while there is something to show.
+    if (!playing && !m_takes.recording())
+        m_levelWatch.stop();
     const bool recording = m_takes.recording();
     if (m_level->isVisible() != recording)
         m_level->setVisible(recording);
@@ -133,6 +138,7 @@ bool DrillBar::ToggleTake(double start, double end)
     }
     m_takePlayer.stop();
     m_ownTake = m_takes.record(start, 1.5 * (end - start));
+    m_levelWatch.start();
     showLevel();
     return true;
 }
@@ -142,7 +148,8 @@ bool DrillBar::PlayTake(double start)
     if (m_drill.running())
         return false;
     const TakeResult* take = m_takes.lastTake();
-    if (take && m_takes.lastTakeStart() == start) {
+    m_levelWatch.start();
+    if (take && m_takes.lastTakeStart() == start && !take->samples.empty()) {
         m_takePlayer.play(take->samples, take->sampleRate);
     } else if (const QString path = m_takes.latestTake(start); !path.isEmpty()) {
         m_takePlayer.playFile(path);  // a take of an earlier session

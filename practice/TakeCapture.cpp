@@ -102,8 +102,15 @@ TakeResult TakeCapture::run()
     bool failed = false;
     const CaptureFormat monoFormat{format.sampleRate, 1};
 
+    const std::size_t heldLimit = std::size_t(kHeldSeconds * format.sampleRate);
+    bool held = true;
     auto keep = [&](const std::int16_t* samples, std::size_t count) {
-        result.samples.insert(result.samples.end(), samples, samples + count);
+        if (held && result.samples.size() + count > heldLimit) {
+            held = false;
+            std::vector<std::int16_t>().swap(result.samples);
+        }
+        if (held)
+            result.samples.insert(result.samples.end(), samples, samples + count);
         const auto bytes = m_encoder->encode({samples, count});
         if (m_encoder->error() < 0 || !write(bytes.data(), bytes.size()))
             failed = true;

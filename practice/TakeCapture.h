@@ -16,7 +16,9 @@ struct TakeResult {
     std::string path;     // the file, when kept
     std::string error;    // why not, in words
     int sampleRate = 44100;
-    std::vector<std::int16_t> samples;  // mono, from the first sound on
+    // Mono, from the first sound on; empty for a take longer than
+    // TakeCapture::kHeldSeconds, which is played from its file.
+    std::vector<std::int16_t> samples;
 };
 
 // The take's peaks, one for each `step` seconds, 0..1.
@@ -41,6 +43,8 @@ public:
     // A sample at or above this (of 32767) counts as sound.
     static constexpr int kSoundThreshold = 1000;
     static constexpr double kPreRollSeconds = 0.005;
+    // The longest take also held in memory for playing it back at once.
+    static constexpr double kHeldSeconds = 300.0;
 
 private:
     bool openFile(TakeResult& result);
