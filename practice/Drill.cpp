@@ -17,6 +17,8 @@ constexpr double kFileEndSlack = 0.05;
 constexpr double kInside = 0.03;
 // A take ends at its gap's end; this much beyond it covers a held gap.
 constexpr double kTakeSlackSeconds = 30.0;
+// How much longer than the take its playing may take before it is given up.
+constexpr double kTakeGuardSeconds = 5.0;
 }  // namespace
 
 Drill::Drill(IPlayerEngine& player, IPlayerControls& controls, QObject* parent)
@@ -28,6 +30,15 @@ Drill::Drill(IPlayerEngine& player, IPlayerControls& controls, QObject* parent)
     m_watch.setInterval(kWatchMs);
     m_watch.setTimerType(Qt::PreciseTimer);
     connect(&m_watch, &QTimer::timeout, this, [this] { checkRoundEnd(); });
+    m_takeGuard.setSingleShot(true);
+    connect(&m_takeGuard, &QTimer::timeout, this, [this] {
+        if (m_state != State::Take)
+            return;
+        if (m_takePlayer)
+            m_takePlayer->stop();
+        emit notice("我的录音没有放完：声音输出没有回应");
+        guarded([this] { afterTake(); });
+    });
 }
 
 void Drill::setTakes(TakeRecorder* recorder, TakePlayer* player)
@@ -57,6 +68,7 @@ void Drill::stopTakes()
         m_takes->finish();  // what was said so far is kept
     if (m_takePlayer)
         m_takePlayer->stop();
+    m_takeGuard.stop();
     m_take = TakeStep::None;
     m_echo = false;
 }
@@ -167,6 +179,7 @@ void Drill::toggleHold()
     } else if (m_state == State::Take) {
         if (m_takePlayer)
             m_takePlayer->stop();
+        m_takeGuard.stop();
         m_heldFrom = State::Take;
         setState(State::Held);
     } else if (m_state == State::Held) {
@@ -366,6 +379,8 @@ void Drill::playWrittenTake()
     const bool kept = m_take == TakeStep::Kept;
     m_take = TakeStep::None;
     if (kept && take && m_takePlayer) {
+        if (!take->samples.empty())
+            m_takeGuard.start(int((double(take->samples.size()) / take->sampleRate + kTakeGuardSeconds) * 1000.0));
         if (take->samples.empty())
             m_takePlayer->playFile(QString::fromStdString(take->path));
         else
@@ -377,6 +392,7 @@ void Drill::playWrittenTake()
 
 void Drill::afterTake()
 {
+    m_takeGuard.stop();
     m_echo = true;
     playRound();
 }

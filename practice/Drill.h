@@ -125,5 +125,7 @@ private:
     // The gap's take: recorded, ended and waited for, written (kept or not).
     enum class TakeStep { None, Recording, Waiting, Kept, Lost };
     TakeStep m_take = TakeStep::None;
+    // A take that a stalled sound server never lets end is given up on.
+    QTimer m_takeGuard;
     bool m_echo = false;         // the round after a take
 };

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
+#include <thread>
 
 namespace {
 const std::vector<SubtitleLine> kSentences{{1.0, 1.1, "one"}, {2.0, 2.12, "two"}, {3.0, 3.1, "three"}};
@@ -34,6 +35,19 @@ private:
     std::atomic<int>& m_played;
 };
 
+// A sound server that stalls: nothing written is ever heard, until released.
+std::atomic<bool> g_stalled{false};
+class StalledOutput : public InstantOutput {
+public:
+    using InstantOutput::InstantOutput;
+    bool drain() override
+    {
+        while (g_stalled)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return true;  // heard by nobody: the rig may be gone by now
+    }
+};
+
 // Gives nothing but silence, as fast as it is read.
 class MutedSource : public ICaptureSource {
 public:
@@ -51,7 +65,11 @@ struct Rig {
     FakePlayerEngine player;
     std::atomic<int> played{0};
     TakeRecorder takes;
-    TakePlayer output{[this] { return std::make_unique<InstantOutput>(played); }};
+    TakePlayer output{[this]() -> std::unique_ptr<ISoundOutput> {
+        if (g_stalled)
+            return std::make_unique<StalledOutput>(played);
+        return std::make_unique<InstantOutput>(played);
+    }};
     Drill drill{player, player};
     QSignalSpy finished{&takes, &TakeRecorder::finished};
     QSignalSpy notices{&takes, &TakeRecorder::notice};
@@ -185,6 +203,22 @@ private slots:
         QCOMPARE(rig.keptFiles(), kept);
         QCOMPARE(rig.played.load(), played);
         QCOMPARE(rig.notices.size(), muted ? 1 : 0);
+    }
+
+    // A take that the output never finishes is given up on, told, and the
+    // drill goes on with the sentence.
+    void stalledOutput()
+    {
+        g_stalled = true;
+        Rig rig(withTakes(1, true, true), false);
+        QSignalSpy told(&rig.drill, &Drill::notice);
+        QVERIFY(rig.drill.start(0.0));
+        rig.reachEnd();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.drill.state(), Drill::State::Take, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.drill.state(), Drill::State::Playing, 20000);
+        QVERIFY(rig.drill.replayingAfterTake());
+        QCOMPARE(told.size(), 1);
+        g_stalled = false;
     }
 };
 
