@@ -10,7 +10,7 @@ set(own_common    common)
 set(own_mpvengine mpvengine player common)
 set(own_readers   readers player common)
 set(own_pane      pane player common)
-set(own_practice  practice player common)
+set(own_practice  practice player recorder common)
 set(own_recorder  recorder common)
 # folder: the outside libraries' headers it may include
 set(lib_mpvengine "mpv/")

@@ -157,6 +157,8 @@ void CMediaplayer1::SetMediaFile(const std::string& path)
         m_waveform->open(path);
         m_subtitles->open(path);
     }
+    if (m_drill)
+        m_drill->SetMedia(path);
     m_shownStamp = stamp;
 }
 
@@ -185,6 +187,10 @@ void CMediaplayer1::UseDrill(const PlayerDrillMaker& make)
     hooks.passageChosen = [this](double start, double end) { emit linePassageChosen(start, end); };
     hooks.starting = [this] { emit drillStarting(); };
     hooks.tell = [this](const std::string& text) { tell(QString::fromStdString(text)); };
+    hooks.takeShown = [this](double start, std::vector<float> peaks, double step) {
+        m_waveform->setTake(start, std::move(peaks), step);
+    };
+    hooks.takePlaying = [this](double seconds) { m_waveform->setTakePosition(seconds); };
     m_drill = make(*m_engine, std::move(hooks));
     QWidget* bar = m_drill->Bar();
     QPalette barPalette = bar->palette();
@@ -406,6 +412,10 @@ bool CMediaplayer1::handleOwnKey(int key, Qt::KeyboardModifiers modifiers)
                 tell("后面没有字幕行了");
         }
         return true;
+    case Qt::Key_T:
+        return m_drill && m_drill->ToggleTake(m_waveform->passageStart(), m_waveform->passageEnd());
+    case Qt::Key_Y:
+        return m_drill && m_drill->PlayTake(m_waveform->passageStart());
     case Qt::Key_V: toggleSubtitles(); return true;
     case Qt::Key_F: toggleFullScreen(); return true;
     case Qt::Key_Escape:

@@ -14,6 +14,9 @@ const QColor kPeaks(80, 200, 160);
 const QColor kPassage(230, 160, 20);
 const QColor kPosition(255, 255, 255);
 const QColor kLineStart(120, 160, 255);
+const QColor kTake(240, 120, 200);
+// The take's strip: the lowest quarter of the view.
+constexpr double kTakeShare = 0.25;
 constexpr int kLineStartTick = 6;  // pixels, at the top and the bottom
 constexpr double kShortestSpan = 1.0;  // seconds across the pane, zoomed in fully
 constexpr int kLineHalfWidth = 2;      // what a repaint of the position line covers either side
@@ -49,8 +52,54 @@ void WaveformView::open(const std::string& path)
     m_overview = m_openOverview(path, [this] { postOverviewChange(); });
 }
 
+void WaveformView::setTake(double start, std::vector<float> peaks, double step)
+{
+    m_takeStart = start;
+    m_takePeaks = std::move(peaks);
+    m_takeStep = step > 0.0 ? step : 0.01;
+    m_takePosition = -1.0;
+    update();
+}
+
+void WaveformView::setTakePosition(double seconds)
+{
+    m_takePosition = seconds;
+    update();
+}
+
+void WaveformView::drawTake(QPainter& painter) const
+{
+    if (m_takePeaks.empty() || duration() <= 0.0)
+        return;
+    const double strip = height() * kTakeShare;
+    const double middle = height() - strip / 2.0;
+    QColor shade = kBackground;
+    shade.setAlpha(200);
+    const double from = xOf(m_takeStart);
+    const double to = xOf(m_takeStart + double(m_takePeaks.size()) * m_takeStep);
+    painter.fillRect(QRectF(from, height() - strip, to - from, strip), shade);
+    // A column per pixel, its highest peak.
+    const int first = std::max(0, int(std::floor(from)));
+    const int last = std::min(width() - 1, int(std::ceil(to)));
+    for (int x = first; x <= last; ++x) {
+        const double t0 = (timeAt(x) - m_takeStart) / m_takeStep;
+        const double t1 = (timeAt(x + 1) - m_takeStart) / m_takeStep;
+        float peak = 0.0f;
+        for (long i = std::max(0L, long(t0)); i < std::min(long(m_takePeaks.size()), std::max(long(t0) + 1, long(t1))); ++i)
+            peak = std::max(peak, m_takePeaks[std::size_t(i)]);
+        const double half = peak * strip / 2.0;
+        painter.fillRect(QRectF(x, middle - half, 1, std::max(1.0, 2.0 * half)), kTake);
+    }
+    if (m_takePosition >= 0.0) {
+        const double x = xOf(m_takeStart + m_takePosition);
+        painter.fillRect(QRectF(x - 1, height() - strip, 2, strip), kPosition);
+    }
+}
+
 void WaveformView::clear()
 {
+    m_takePeaks.clear();
+    m_takePosition = -1.0;
     m_overview.reset();
     m_viewStart = 0.0;
     m_viewSpan = 0.0;
@@ -354,6 +403,7 @@ void WaveformView::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), m_waveform);
     drawPassage(painter);
+    drawTake(painter);
     if (m_lineX >= 0 && duration() > 0.0 && (m_overview || m_status.loaded))
         painter.fillRect(QRectF(m_lineX - 1, 0, 2, height()), kPosition);
     if (m_focusShown) {

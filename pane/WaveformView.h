@@ -35,6 +35,12 @@ public:
     void setFocusShown(bool shown);
     // Where the subtitle lines start, in seconds, in order; each is marked.
     void setLineStarts(std::vector<double> starts);
+    // The learner's take of the sentence from `start`, drawn under the
+    // file's waveform from there: peaks (0..1) one for each `step` seconds.
+    void setTake(double start, std::vector<float> peaks, double step);
+    // Where the take plays, seconds into it; negative: not playing.
+    void setTakePosition(double seconds);
+    bool takeShown() const { return !m_takePeaks.empty(); }
     const std::vector<double>& lineStarts() const { return m_lineStarts; }
 
     const IWaveformOverview* overview() const { return m_overview.get(); }
@@ -71,6 +77,7 @@ private:
     void repaintLine(int x);
     void drawWaveform();
     void drawPassage(QPainter& painter) const;
+    void drawTake(QPainter& painter) const;
     void drawLineStarts(QPainter& painter, const QSize& pixels) const;
     double duration() const;
     double timeAt(double x) const;
@@ -88,6 +95,10 @@ private:
     double m_passageStart = 0.0;
     double m_passageEnd = 0.0;
     std::vector<double> m_lineStarts;
+    double m_takeStart = 0.0;
+    double m_takeStep = 0.01;
+    std::vector<float> m_takePeaks;
+    double m_takePosition = -1.0;
     double m_viewStart = 0.0;
     double m_viewSpan = 0.0;  // 0: the whole file
     bool m_dragging = false;

@@ -26,6 +26,10 @@ void CRecorderDlg::ConnectDrillCommands()
     });
     m_commandKeys->add({QKeyCombination(Qt::Key_D), [this] { m_player.handleOwnKey(Qt::Key_D, Qt::NoModifier); },
                         [this] { return m_player.isEnabled() && m_player.drill(); }});
+    // T records a take of the passage (T again ends it), Y plays the newest.
+    for (const Qt::Key key : {Qt::Key_T, Qt::Key_Y})
+        m_commandKeys->add({QKeyCombination(key), [this, key] { m_player.handleOwnKey(key, Qt::NoModifier); },
+                            [this] { return m_player.isEnabled() && m_player.drill(); }});
 
     const auto enabled = [this](int id) { return [this, id] { return GetDlgItem(id)->isEnabled(); }; };
     // Shift+A and Shift+B: A or B in the pause next to the position, which

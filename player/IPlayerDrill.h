@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class IMediaEngine;
 class QWidget;
@@ -33,6 +34,13 @@ public:
     virtual void ToggleHold() = 0;
     virtual void SetSentences(const SubtitleLines& lines) = 0;
     virtual void ShowStatus(const PlayerStatus& status) = 0;
+    // The file opened, whose takes the drill keeps beside it.
+    virtual void SetMedia(const std::string& path) { (void)path; }
+    // Outside a drill: starts a take of the passage, or ends the one being
+    // recorded; false when there is no passage or no takes.
+    virtual bool ToggleTake(double start, double end) { (void)start, (void)end; return false; }
+    // Plays the newest take of the passage starting at start.
+    virtual bool PlayTake(double start) { (void)start; return false; }
 };
 
 // What the drill asks of the pane.
@@ -43,6 +51,12 @@ struct PlayerDrillHooks {
     std::function<void()> starting;
     // A short notice for the user ("no sentences").
     std::function<void(const std::string& text)> tell;
+    // The newest take, to be drawn under its sentence from `start`: its
+    // peaks (0..1), one for each `step` seconds from its first sound.
+    std::function<void(double start, std::vector<float> peaks, double step)> takeShown;
+    // Where in the take playback is, seconds from its start; negative when
+    // it is not playing.
+    std::function<void(double seconds)> takePlaying;
 };
 
 using PlayerDrillMaker = std::function<std::unique_ptr<IPlayerDrill>(IMediaEngine& engine, PlayerDrillHooks hooks)>;

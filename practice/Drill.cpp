@@ -3,6 +3,8 @@
 #include "player/IPlayerEngine.h"
 #include "player/MediaError.h"
 #include "player/PlayerStatus.h"
+#include "practice/TakePlayer.h"
+#include "practice/TakeRecorder.h"
 
 #include <cmath>
 
@@ -13,6 +15,10 @@ constexpr int kWatchMs = 100;
 constexpr double kFileEndSlack = 0.05;
 // A status this far before the end shows playback inside the sentence.
 constexpr double kInside = 0.03;
+// A take ends at its gap's end; this much beyond it covers a held gap.
+constexpr double kTakeSlackSeconds = 30.0;
+// How much longer than the take its playing may take before it is given up.
+constexpr double kTakeGuardSeconds = 5.0;
 }  // namespace
 
 Drill::Drill(IPlayerEngine& player, IPlayerControls& controls, QObject* parent)
@@ -24,6 +30,47 @@ Drill::Drill(IPlayerEngine& player, IPlayerControls& controls, QObject* parent)
     m_watch.setInterval(kWatchMs);
     m_watch.setTimerType(Qt::PreciseTimer);
     connect(&m_watch, &QTimer::timeout, this, [this] { checkRoundEnd(); });
+    m_takeGuard.setSingleShot(true);
+    connect(&m_takeGuard, &QTimer::timeout, this, [this] {
+        if (m_state != State::Take)
+            return;
+        if (m_takePlayer)
+            m_takePlayer->stop();
+        emit notice("我的录音没有放完：声音输出没有回应");
+        guarded([this] { afterTake(); });
+    });
+}
+
+void Drill::setTakes(TakeRecorder* recorder, TakePlayer* player)
+{
+    m_takes = recorder;
+    m_takePlayer = player;
+    if (m_takes)
+        connect(m_takes, &TakeRecorder::finished, this, &Drill::takeFinished);
+    if (m_takePlayer)
+        connect(m_takePlayer, &TakePlayer::ended, this, [this](const QString& error) {
+            if (m_state != State::Take)
+                return;
+            if (!error.isEmpty())
+                emit notice(error);
+            guarded([this] { afterTake(); });
+        });
+}
+
+bool Drill::takesWanted() const
+{
+    return m_settings.recordTakes && m_takes;
+}
+
+void Drill::stopTakes()
+{
+    if (m_take == TakeStep::Recording && m_takes)
+        m_takes->finish();  // what was said so far is kept
+    if (m_takePlayer)
+        m_takePlayer->stop();
+    m_takeGuard.stop();
+    m_take = TakeStep::None;
+    m_echo = false;
 }
 
 void Drill::setSentences(SubtitleLines sentences)
@@ -55,6 +102,8 @@ bool Drill::start(double position)
         return false;
     }
     emit starting();
+    if (m_takes)
+        m_takes->resetNotices();
     m_chosenSpeed = m_controls.Status().speed;
     m_speedSet.reset();
     // Running from here on, so that the passage it sets is taken as its own.
@@ -86,6 +135,7 @@ void Drill::finish(State to)
     m_gap.stop();
     m_watch.stop();
     m_checkQueued = false;
+    stopTakes();
     if (running())
         restoreSpeed();
     m_index = -1;
@@ -110,6 +160,7 @@ void Drill::step(int direction)
         return;
     }
     m_gap.stop();
+    stopTakes();
     guarded([this, index] { beginSentence(index < 0 ? 0 : index); });
 }
 
@@ -125,8 +176,22 @@ void Drill::toggleHold()
         m_gap.stop();
         m_heldFrom = State::Gap;
         setState(State::Held);
+    } else if (m_state == State::Take) {
+        if (m_takePlayer)
+            m_takePlayer->stop();
+        m_takeGuard.stop();
+        m_heldFrom = State::Take;
+        setState(State::Held);
     } else if (m_state == State::Held) {
-        if (m_heldFrom == State::Playing) {
+        if (m_heldFrom == State::Take) {
+            // Resumed with the sentence once more, or still waiting for
+            // the take to be written.
+            setState(State::Take);
+            if (m_take == TakeStep::Kept || m_take == TakeStep::Lost)
+                guarded([this] { playWrittenTake(); });
+            else if (m_take != TakeStep::Waiting)
+                guarded([this] { afterTake(); });
+        } else if (m_heldFrom == State::Playing) {
             setState(State::Playing);
             m_watch.start();
             guarded([this] { m_player.Play(); });
@@ -247,17 +312,29 @@ void Drill::roundEnded()
     const SubtitleLine& line = m_sentences.lines()[std::size_t(m_index)];
     const bool lastRound = m_settings.repeats > 0 && m_round >= m_settings.repeats;
     const bool lastSentence = m_index + 1 >= int(m_sentences.lines().size());
-    if (lastRound && (!m_settings.goOn || lastSentence)) {
+    m_lastGap = m_settings.gap.For(line.end - line.start);
+    const int ms = int(std::lround(m_lastGap * 1000.0));
+    if (m_echo) {
+        // The sentence once more after the take: no gap of its own.
+        m_echo = false;
+        m_player.Pause();
+        advance();
+        return;
+    }
+    // The last round has its gap too when the learner is recorded in it.
+    const bool recorded = takesWanted() && ms > 0;
+    if (lastRound && (!m_settings.goOn || lastSentence) && !recorded) {
         m_player.Pause();
         m_controls.ArmEnd(std::nullopt, std::nullopt);
         finish(State::Done);
         return;
     }
-    m_lastGap = m_settings.gap.For(line.end - line.start);
     // Held at the end while the learner speaks: the player stays silent.
     m_player.Pause();
     setState(State::Gap);
-    const int ms = int(std::lround(m_lastGap * 1000.0));
+    m_take = TakeStep::None;
+    if (recorded && m_takes->record(line.start, m_lastGap + kTakeSlackSeconds))
+        m_take = TakeStep::Recording;
     if (ms > 0)
         m_gap.start(ms);
     else
@@ -266,8 +343,70 @@ void Drill::roundEnded()
 
 void Drill::gapEnded()
 {
+    const bool play = m_settings.playTake && m_takePlayer;
+    if (m_take == TakeStep::Recording) {
+        m_takes->finish();
+        m_take = play ? TakeStep::Waiting : TakeStep::None;
+    }
+    if (m_take == TakeStep::Waiting) {
+        // Played once it is written, which the recorder tells.
+        setState(State::Take);
+        return;
+    }
+    if (play && (m_take == TakeStep::Kept || m_take == TakeStep::Lost)) {
+        setState(State::Take);
+        playWrittenTake();
+        return;
+    }
+    m_take = TakeStep::None;
+    advance();
+}
+
+// A take may also end before its gap does, by itself (its input gone).
+void Drill::takeFinished(double, bool kept)
+{
+    if (m_take != TakeStep::Recording && m_take != TakeStep::Waiting)
+        return;
+    const bool waited = m_take == TakeStep::Waiting;
+    m_take = kept ? TakeStep::Kept : TakeStep::Lost;
+    if (waited && m_state == State::Take)
+        guarded([this] { playWrittenTake(); });
+}
+
+void Drill::playWrittenTake()
+{
+    const TakeResult* take = m_takes ? m_takes->lastTake() : nullptr;
+    const bool kept = m_take == TakeStep::Kept;
+    m_take = TakeStep::None;
+    if (kept && take && m_takePlayer) {
+        if (!take->samples.empty())
+            m_takeGuard.start(int((double(take->samples.size()) / take->sampleRate + kTakeGuardSeconds) * 1000.0));
+        if (take->samples.empty())
+            m_takePlayer->playFile(QString::fromStdString(take->path));
+        else
+            m_takePlayer->play(take->samples, take->sampleRate);
+        return;
+    }
+    afterTake();
+}
+
+void Drill::afterTake()
+{
+    m_takeGuard.stop();
+    m_echo = true;
+    playRound();
+}
+
+void Drill::advance()
+{
     const bool lastRound = m_settings.repeats > 0 && m_round >= m_settings.repeats;
     if (lastRound) {
+        const bool lastSentence = m_index + 1 >= int(m_sentences.lines().size());
+        if (!m_settings.goOn || lastSentence) {
+            m_controls.ArmEnd(std::nullopt, std::nullopt);
+            finish(State::Done);
+            return;
+        }
         beginSentence(m_index + 1);
         return;
     }

@@ -9,6 +9,8 @@
 #include <optional>
 
 class IPlayerControls;
+class TakePlayer;
+class TakeRecorder;
 class IPlayerEngine;
 struct PlayerStatus;
 
@@ -17,17 +19,21 @@ struct PlayerStatus;
 // silent gap, then on to the next sentence or done. It drives the player
 // through its contract: a round is a replay as 复读 makes it (seek, play,
 // the end armed so that the engine cuts there), and the gap is a timer
-// while playback waits at the sentence's end.
+// while playback waits at the sentence's end. With takes, each gap records
+// the learner, and the take may be played right after it, followed by the
+// sentence once more.
 class Drill : public QObject {
     Q_OBJECT
 public:
-    enum class State { Idle, Playing, Gap, Held, Done };
+    enum class State { Idle, Playing, Gap, Take, Held, Done };
 
     Drill(IPlayerEngine& player, IPlayerControls& controls, QObject* parent = nullptr);
 
     // Applies from the next round on.
     void setSettings(const DrillSettings& settings) { m_settings = settings; }
     const DrillSettings& settings() const { return m_settings; }
+    // Where the gaps' takes go and what plays them; without, no takes.
+    void setTakes(TakeRecorder* recorder, TakePlayer* player);
     // New sentences (another file): a running drill ends.
     void setSentences(SubtitleLines sentences);
     const SubtitleLines& sentences() const { return m_sentences; }
@@ -48,7 +54,9 @@ public:
     void showStatus(const PlayerStatus& status);
 
     State state() const { return m_state; }
-    bool running() const { return m_state == State::Playing || m_state == State::Gap || m_state == State::Held; }
+    bool running() const { return m_state != State::Idle && m_state != State::Done; }
+    // The round playing is the sentence once more after a take.
+    bool replayingAfterTake() const { return m_echo; }
     // 1-based; 0 when idle.
     int round() const { return m_round; }
     // Index into sentences().lines(); -1 when idle.
@@ -74,6 +82,14 @@ private:
     void checkRoundEnd();
     void roundEnded();
     void gapEnded();
+    // On to the next round, the next sentence or the end.
+    void advance();
+    bool takesWanted() const;
+    void takeFinished(double sentenceStart, bool kept);
+    // Plays the take just written, or without one goes on to the sentence.
+    void playWrittenTake();
+    void afterTake();
+    void stopTakes();
     void applySpeed();
     void restoreSpeed();
     // Runs player calls; a failure ends the drill and is told.
@@ -104,4 +120,12 @@ private:
     std::optional<double> m_speedSet;  // what the drill last set
     double m_duration = 0.0;
     bool m_atFileEnd = false;
+    TakeRecorder* m_takes = nullptr;
+    TakePlayer* m_takePlayer = nullptr;
+    // The gap's take: recorded, ended and waited for, written (kept or not).
+    enum class TakeStep { None, Recording, Waiting, Kept, Lost };
+    TakeStep m_take = TakeStep::None;
+    // A take that a stalled sound server never lets end is given up on.
+    QTimer m_takeGuard;
+    bool m_echo = false;         // the round after a take
 };

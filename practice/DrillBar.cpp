@@ -7,11 +7,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QToolButton>
 
 namespace {
 QString repeatsText(int repeats) { return repeats > 0 ? QString::number(repeats) : QStringLiteral("∞"); }
+
+constexpr double kPeakStep = 0.01;
 
 QComboBox* makeChoice(QWidget* parent, const char* name, const char* tip)
 {
@@ -27,6 +31,7 @@ DrillBar::DrillBar(IMediaEngine& engine, PlayerDrillHooks hooks, const QString& 
     : QWidget(parent), m_engine(engine), m_hooks(std::move(hooks)), m_settingsPath(settingsPath),
       m_drill(engine, engine)
 {
+    m_drill.setTakes(&m_takes, &m_takePlayer);
     setObjectName("DrillBar");
     setAutoFillBackground(true);
     m_start = new QToolButton(this);
@@ -39,7 +44,11 @@ DrillBar::DrillBar(IMediaEngine& engine, PlayerDrillHooks hooks, const QString& 
     m_round->setToolTip("这一句的第几遍");
     buildChoices();
 
-    auto* row = new QHBoxLayout(this);
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    auto* row = new QHBoxLayout;
+    rows->addLayout(row);
     row->setContentsMargins(2, 1, 2, 1);
     row->setSpacing(3);
     row->addWidget(m_start);
@@ -49,11 +58,23 @@ DrillBar::DrillBar(IMediaEngine& engine, PlayerDrillHooks hooks, const QString& 
     row->addWidget(m_firstSpeed);
     row->addWidget(m_goOn);
     row->addStretch(1);
+    // The takes on a row of their own: the first is as wide as the pane.
+    auto* takesRow = new QHBoxLayout;
+    rows->addLayout(takesRow);
+    takesRow->setContentsMargins(2, 0, 2, 1);
+    takesRow->setSpacing(3);
+    takesRow->addWidget(m_record);
+    takesRow->addWidget(m_playTake);
+    takesRow->addWidget(m_level);
+    takesRow->addStretch(1);
 
     m_drill.setSettings(LoadDrillSettings(m_settingsPath));
     showChoices(m_drill.settings());
     connect(m_start, &QToolButton::clicked, this, [this] { Toggle(); });
-    connect(&m_drill, &Drill::changed, this, [this] { showRound(); });
+    connect(&m_drill, &Drill::changed, this, [this] {
+        showRound();
+        m_levelWatch.start();  // a gap may record, a take play
+    });
     connect(&m_drill, &Drill::starting, this, [this] {
         if (m_hooks.starting)
             m_hooks.starting();
@@ -66,7 +87,76 @@ DrillBar::DrillBar(IMediaEngine& engine, PlayerDrillHooks hooks, const QString& 
         if (m_hooks.tell)
             m_hooks.tell(text.toStdString());
     });
+    connect(&m_takes, &TakeRecorder::notice, this, [this](const QString& text) {
+        if (m_hooks.tell)
+            m_hooks.tell(text.toStdString());
+    });
+    connect(&m_takes, &TakeRecorder::finished, this, [this](double start, bool kept) {
+        m_ownTake = false;
+        if (kept && m_hooks.takeShown && m_takes.lastTake())
+            m_hooks.takeShown(start, TakePeaks(*m_takes.lastTake(), kPeakStep), kPeakStep);
+    });
+    connect(&m_takePlayer, &TakePlayer::ended, this, [this](const QString& error) {
+        if (!m_drill.running() && !error.isEmpty() && m_hooks.tell)
+            m_hooks.tell(error.toStdString());
+    });
+    // Often enough for the level and the take's position line to move smoothly.
+    m_levelWatch.setInterval(30);
+    connect(&m_levelWatch, &QTimer::timeout, this, [this] { showLevel(); });
     showRound();
+}
+
+void DrillBar::showLevel()
+{
+    const bool playing = m_takePlayer.playing();
+    if ((playing || m_takeWasPlaying) && m_hooks.takePlaying)
+        m_hooks.takePlaying(playing ? m_takePlayer.position() : -1.0);
+    m_takeWasPlaying = playing;
+    // Runs only while there is something to show.
+    if (!playing && !m_takes.recording())
+        m_levelWatch.stop();
+    const bool recording = m_takes.recording();
+    if (m_level->isVisible() != recording)
+        m_level->setVisible(recording);
+    if (recording)
+        m_level->setValue(int(m_takes.level() * 100.0f));
+}
+
+bool DrillBar::ToggleTake(double start, double end)
+{
+    if (m_drill.running())
+        return false;
+    if (m_takes.recording()) {
+        if (m_ownTake)
+            m_takes.finish();
+        return true;
+    }
+    if (!(end > start)) {
+        if (m_hooks.tell)
+            m_hooks.tell("先设定复读段的开始和结束");
+        return true;
+    }
+    m_takePlayer.stop();
+    m_ownTake = m_takes.record(start, 1.5 * (end - start));
+    m_levelWatch.start();
+    showLevel();
+    return true;
+}
+
+bool DrillBar::PlayTake(double start)
+{
+    if (m_drill.running())
+        return false;
+    const TakeResult* take = m_takes.lastTake();
+    m_levelWatch.start();
+    if (take && m_takes.lastTakeStart() == start && !take->samples.empty()) {
+        m_takePlayer.play(take->samples, take->sampleRate);
+    } else if (const QString path = m_takes.latestTake(start); !path.isEmpty()) {
+        m_takePlayer.playFile(path);  // a take of an earlier session
+    } else if (m_hooks.tell) {
+        m_hooks.tell("这一段还没有录音");
+    }
+    return true;
 }
 
 void DrillBar::buildChoices()
@@ -82,20 +172,35 @@ void DrillBar::buildChoices()
         m_firstSpeed->addItem(s > 0.0 ? "首遍" + QString::number(s) + "×" : QStringLiteral("首遍同速"), s);
     m_goOn = new QCheckBox("连续", this);
     m_goOn->setToolTip("读完一句接着下一句；不选：读完这一句就停");
+    m_record = new QCheckBox("record me in the gap", this);
+    m_record->setAccessibleName("record me in the gap");
+    m_record->setToolTip("record me in the gap：每遍后的停顿里录下我的跟读，存在文件旁的 .takes 文件夹");
+    m_playTake = new QCheckBox("then play my take", this);
+    m_playTake->setAccessibleName("then play my take");
+    m_playTake->setToolTip("then play my take：停顿后放一遍我的录音，再放一遍原句");
+    m_level = new QProgressBar(this);
+    m_level->setRange(0, 100);
+    m_level->setTextVisible(false);
+    m_level->setFixedWidth(80);
+    m_level->setAccessibleName("录音音量");
+    m_level->hide();
     for (QComboBox* box : {m_repeats, m_gap, m_firstSpeed})
         connect(box, &QComboBox::activated, this, [this] { takeChoices(); });
-    connect(m_goOn, &QCheckBox::toggled, this, [this] { takeChoices(); });
+    for (QCheckBox* box : {m_goOn, m_record, m_playTake})
+        connect(box, &QCheckBox::toggled, this, [this] { takeChoices(); });
 }
 
 void DrillBar::showChoices(const DrillSettings& s)
 {
-    const QSignalBlocker quiet(m_goOn);
+    const QSignalBlocker quiet(m_goOn), quietRecord(m_record), quietPlay(m_playTake);
     m_repeats->setCurrentIndex(m_repeats->findData(s.repeats));
     for (int i = 0; i < int(DrillGapChoices().size()); ++i)
         if (DrillGapChoices()[std::size_t(i)].gap == s.gap)
             m_gap->setCurrentIndex(i);
     m_firstSpeed->setCurrentIndex(m_firstSpeed->findData(s.firstSpeed));
     m_goOn->setChecked(s.goOn);
+    m_record->setChecked(s.recordTakes);
+    m_playTake->setChecked(s.playTake);
 }
 
 void DrillBar::takeChoices()
@@ -105,6 +210,8 @@ void DrillBar::takeChoices()
     s.gap = DrillGapChoices()[std::size_t(m_gap->currentData().toInt())].gap;
     s.firstSpeed = m_firstSpeed->currentData().toDouble();
     s.goOn = m_goOn->isChecked();
+    s.recordTakes = m_record->isChecked();
+    s.playTake = m_playTake->isChecked();
     if (s == m_drill.settings())
         return;
     m_drill.setSettings(s);
@@ -149,6 +256,9 @@ void DrillBar::showRound()
         if (m_drill.state() == Drill::State::Gap) {
             text += " …";
             told += "，跟读";
+        } else if (m_drill.state() == Drill::State::Take) {
+            text += " ♪";
+            told += "，我的录音";
         } else if (m_drill.state() == Drill::State::Held) {
             text += " ‖";
             told += "，暂停";

@@ -58,9 +58,14 @@ DrillSettings LoadDrillSettings(const QString& path)
     const auto& speeds = DrillFirstSpeedChoices();
     if (ok && std::find(speeds.begin(), speeds.end(), first) != speeds.end())
         s.firstSpeed = first;
-    const QString goOn = file.value("goOn").toString();
-    if (goOn == "true" || goOn == "false")
-        s.goOn = goOn == "true";
+    const auto flag = [&file](const char* key, bool& value) {
+        const QString text = file.value(key).toString();
+        if (text == "true" || text == "false")
+            value = text == "true";
+    };
+    flag("goOn", s.goOn);
+    flag("recordTakes", s.recordTakes);
+    flag("playTake", s.playTake);
     return s;
 }
 
@@ -73,6 +78,8 @@ bool SaveDrillSettings(const QString& path, const DrillSettings& settings)
             file.setValue("gap", QString::fromLatin1(c.key));
     file.setValue("firstSpeed", QString::number(settings.firstSpeed));
     file.setValue("goOn", settings.goOn ? "true" : "false");
+    file.setValue("recordTakes", settings.recordTakes ? "true" : "false");
+    file.setValue("playTake", settings.playTake ? "true" : "false");
     file.sync();
     return file.status() == QSettings::NoError;
 }

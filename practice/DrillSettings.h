@@ -19,6 +19,8 @@ struct DrillSettings {
     DrillGap gap{1.0, 0.0};
     double firstSpeed = 0.0;  // speed of each sentence's first round; 0: as the others
     bool goOn = true;  // on to the next sentence by itself, or stop after this one
+    bool recordTakes = false;  // each gap records the learner into a take
+    bool playTake = false;  // a take is played right after its gap, then the sentence once more
 
     bool operator==(const DrillSettings&) const = default;
 };

@@ -51,6 +51,7 @@ QString shown(const Drill& d)
     case Drill::State::Done: return "D";
     case Drill::State::Playing: return QString("P%1.%2").arg(d.round()).arg(d.sentence());
     case Drill::State::Gap: return QString("G%1.%2").arg(d.round()).arg(d.sentence());
+    case Drill::State::Take: return QString("T%1.%2").arg(d.round()).arg(d.sentence());
     case Drill::State::Held: return QString("H%1.%2").arg(d.round()).arg(d.sentence());
     }
     return "?";

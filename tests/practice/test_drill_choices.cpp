@@ -113,14 +113,17 @@ private slots:
         s.gap = {0.0, 7.0};
         s.firstSpeed = 0.75;
         s.goOn = false;
+        s.recordTakes = true;
+        s.playTake = true;
         QVERIFY(SaveDrillSettings(path, s));
         QCOMPARE(LoadDrillSettings(path), s);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
-        QVERIFY2(text.contains("gap=7s") && text.contains("firstSpeed=0.75"), text.constData());
+        QVERIFY2(text.contains("gap=7s") && text.contains("firstSpeed=0.75") && text.contains("playTake=true"),
+                 text.constData());
         // Values no choice offers are not taken.
-        QVERIFY(WriteFileBytes(path.toStdString(), "[General]\nrepeats=4\ngap=11s\nfirstSpeed=0,75\ngoOn=maybe\n"));
+        QVERIFY(WriteFileBytes(path.toStdString(), "[General]\nrepeats=4\ngap=11s\nfirstSpeed=0,75\ngoOn=maybe\nrecordTakes=1\n"));
         QCOMPARE(LoadDrillSettings(path), DrillSettings());
         // An unwritable place is told, not taken for saved.
         QVERIFY(WriteFileBytes(m_config.filePath("blocker").toStdString(), "a file, not a folder"));

@@ -10,9 +10,12 @@
 #include "app/TextFile.h"
 #include "mpvengine/MpvPlayerEngine.h"
 #include "pane/SubtitleTrack.h"
+#include "pane/WaveformView.h"
 #include "practice/DrillBar.h"
+#include "support/Mp3Decode.h"
 
 #include <QAbstractButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <cmath>
 
@@ -94,6 +97,26 @@ private slots:
             qInfo("gap before round %d: %s", int(i), qPrintable(ms(gap)));
             QVERIFY2(std::abs(gap) <= kGapTolerance, qPrintable(QString("gap before round %1: %2").arg(i).arg(ms(gap))));
         }
+
+        // T records a take of the passage, by itself to 1.5 times its
+        // length; Y plays it, on a stream of its own.
+        auto* bar = static_cast<DrillBar*>(d.m_player.drill());
+        QSignalSpy taken(&bar->takes(), &TakeRecorder::finished);
+        QSignalSpy played(&bar->takePlayer(), &TakePlayer::ended);
+        QTest::keyClick(&d, Qt::Key_T);
+        QVERIFY(bar->takes().recording());
+        QTRY_VERIFY_WITH_TIMEOUT(!taken.isEmpty(), 20000);
+        QCOMPARE(taken.first().at(1).toBool(), true);
+        const QString file = bar->takes().latestTake(d.m_segStart);
+        QVERIFY2(file.contains("/tones.takes/"), qPrintable(file));
+        const auto take = decodeMp3(file.toStdString());
+        QVERIFY(take);
+        QVERIFY2(std::abs(take->seconds() - 1.5 * (d.m_segEnd - d.m_segStart)) < 0.06, qPrintable(QString::number(take->seconds())));
+        QTest::keyClick(&d, Qt::Key_Y);
+        QVERIFY(bar->takePlayer().playing());
+        QTRY_VERIFY_WITH_TIMEOUT(!played.isEmpty(), 10000);
+        QCOMPARE(played.first().at(0).toString(), QString());
+        QVERIFY(d.m_player.waveformView()->takeShown());
     }
 };
 
