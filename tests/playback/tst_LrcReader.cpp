@@ -1,21 +1,12 @@
 // LRC lyric files from their bytes: time tags, offsets, metadata, character
 // sets, and damaged input; and an .lrc beside a media file, through the loader.
+#include "support/DescribeLines.h"
 #include "support/TestMedia.h"
 #include "readers/LrcReader.h"
 #include "readers/SubtitleLoader.h"
 
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-QString describe(const std::vector<SubtitleLine>& lines)
-{
-    QStringList out;
-    for (const SubtitleLine& l : lines)
-        out << QString("%1-%2 %3").arg(l.start).arg(l.end).arg(QString::fromStdString(l.text));
-    return out.join(" | ");
-}
-}  // namespace
 
 class TstLrcReader : public QObject {
     Q_OBJECT

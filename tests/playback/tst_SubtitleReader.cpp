@@ -1,5 +1,6 @@
 // Subtitle files read through the real FFmpeg: the formats, the character
 // sets, the sidecar beside a media file, and damaged input.
+#include "support/DescribeLines.h"
 #include "support/TestMedia.h"
 #include "readers/SubtitleReader.h"
 
@@ -11,14 +12,6 @@ struct Expected {
     double start, end;
     const char* text;
 };
-
-QString describe(const std::vector<SubtitleLine>& lines)
-{
-    QStringList out;
-    for (const SubtitleLine& l : lines)
-        out << QString("%1-%2 %3").arg(l.start).arg(l.end).arg(QString::fromStdString(l.text));
-    return out.join(" | ");
-}
 }  // namespace
 
 class TstSubtitleReader : public QObject {
